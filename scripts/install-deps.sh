@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Quillet needs (Debian 12).
+set -eu
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libwxgtk3.2-dev libgtest-dev googletest
+  xvfb xdotool x11-utils imagemagick
+  fonts-liberation2 fonts-dejavu-core
+)
+if [ "${QUILLET_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

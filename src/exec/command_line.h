@@ -1,0 +1,55 @@
+#pragma once
+// Composing the console tool's command line from the form's values: a plain
+// function, so that every command's line can be checked without a window.
+#include <optional>
+#include <string>
+
+namespace quillet {
+
+// Command numbers, as the form records the current command.
+enum Command {
+    CmdNone = 0, CmdInfo = 1, CmdGroups = 2, CmdLocate = 3, CmdDelete = 4,
+    CmdType = 5, CmdExport = 6, CmdImport = 7, CmdGrep = 8, CmdHelp = 9,
+    CmdScoreview = 10, CmdScoretest = 11
+};
+
+// What the builder reads from the form, as plain values.
+struct FormValues {
+    int command = CmdNone;
+    std::string searchExpr, groupExpr;                 // Grep
+    bool ignoreCase = false;                           // Grep -i
+    bool optC = false, optH = false, optL = false,     // grep radio buttons
+         optN = false, optVa = false, optVe = false;
+    std::string msgId;                                 // Delete
+    std::string sourceGroup, targetFile;               // Export
+    std::string fileNames, groupName;                  // Import
+    bool go = false, ih = false, na = false, t = false, x = false;
+    std::string scoreTest;                             // Scoretest
+    std::string scoreView;                             // Scoreview
+    std::string argument;                              // Groups, Help, Locate, Type
+    std::string number;                                // Type
+};
+
+// Where the platform puts the line together.
+struct PlatformParams {
+    std::optional<std::string> interpreter;  // none: the platform has no interpreter
+    std::string switchText;                  // " /c " or " -c ", with its blanks
+    char separator = '/';                    // between HamDir and ham.exe
+    std::string hamDir;
+};
+
+// The field that gets the keyboard focus once the line is complete.
+enum class FocusTarget { Unchanged, SearchExpr, MsgId, SourceGroup, ScoreView, ScoreTest };
+
+struct Composition {
+    bool ok = false;
+    std::string line;         // the whole line, as echoed into the pane
+    std::string interpreter;  // the line's first piece
+    std::string argument;     // everything after the switch
+    std::string refusal;      // the message written to the pane instead
+    FocusTarget focus = FocusTarget::Unchanged;
+};
+
+Composition ComposeCommandLine(const FormValues& values, const PlatformParams& platform);
+
+}  // namespace quillet

@@ -1,0 +1,67 @@
+#pragma once
+// Starting the two outside programs: the server once, detached, and each
+// console-tool run through the command interpreter, tracked until it ends.
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+namespace quillet::platform {
+
+// The directory separator put between HamDir and a program's name.
+char PathSeparator();
+
+// The switch that makes the interpreter run one command line, with its
+// blanks: " /c " on Windows, " -c " on POSIX.
+const char* InterpreterSwitch();
+
+// The command interpreter for a run: the value of COMSPEC when it is set
+// (comspec non-null); otherwise the platform's standard shell, or nothing on
+// a platform that has none without COMSPEC (Windows).  posix selects the
+// platform so that both rules can be tested on either.
+std::optional<std::string> ChooseInterpreter(const char* comspec, bool posix);
+// The same for this platform and this process's environment.
+std::optional<std::string> CommandInterpreter();
+
+// Starts program (a path, no arguments, no shell) detached: its own session,
+// standard streams on /dev/null, never waited for and never stopped, and
+// leaving no zombie behind.  A failure to start is silent.
+void StartDetached(const std::string& program);
+
+// One console-tool run: the interpreter started with its switch and the rest
+// of the line as one argument, in the current directory, with standard input
+// from /dev/null and no terminal.  Standard error is kept for the caller.
+class TrackedCommand {
+public:
+    TrackedCommand() = default;
+    ~TrackedCommand();  // terminates a command still running, and reaps it
+    TrackedCommand(const TrackedCommand&) = delete;
+    TrackedCommand& operator=(const TrackedCommand&) = delete;
+
+    // switchArg is the switch without blanks ("-c"); argument is everything
+    // of the line after the switch.  False when the interpreter could not be
+    // started at all.
+    bool Start(const std::string& interpreter, const std::string& switchArg,
+               const std::string& argument);
+    // True while the started command is still running; reaps it once ended.
+    bool Running();
+    // Ends the command and every process it started, then reaps it.
+    void Terminate();
+    // After the end: the exit status (128 + signal number after a signal),
+    // or -1 when it never started.
+    int ExitStatus() const { return exitStatus_; }
+    bool Started() const { return pid_ > 0 || exitStatus_ != -1; }
+    // What the command wrote to its standard error, up to maxBytes.
+    std::string ErrorOutput(std::size_t maxBytes = 65536) const;
+
+private:
+    pid_t pid_ = -1;
+    int exitStatus_ = -1;
+    int errorFd_ = -1;
+};
+
+// The run's stand-in for "ham.txt cannot be opened while the tool still
+// writes it": a file that exists counts as not yet openable while the
+// command that writes it is running.
+bool OutputStillBeingWritten(const std::string& path, TrackedCommand& command);
+
+}  // namespace quillet::platform

@@ -1,0 +1,77 @@
+// Test main for the GUI tests: reads the display from the Xvfb fixture's
+// state file, starts a real wx application, then runs the tests in it.
+#include "gui_support.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+#include <wx/uiaction.h>
+
+namespace quillet::testing {
+
+void PumpEvents(int ms) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        wxYield();
+        wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+        while (loop && loop->Pending()) loop->Dispatch();
+        wxTheApp->ProcessIdle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < until);
+}
+
+bool FocusAndWait(wxWindow* win) {
+    wxWindow* top = wxGetTopLevelParent(win);
+    if (top) {
+        top->Raise();
+        top->SetFocus();
+    }
+    win->SetFocus();
+    return PumpUntil([win] { return wxWindow::FindFocus() == win; }, 3000);
+}
+
+}  // namespace quillet::testing
+
+namespace {
+
+class GuiTestApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        const char* prefix = "--quillet-display=";
+        if (std::strncmp(argv[i], prefix, std::strlen(prefix)) == 0) {
+            std::ifstream state(argv[i] + std::strlen(prefix));
+            std::string display;
+            if (!(state >> display)) {
+                std::fprintf(stderr, "no display in %s\n", argv[i]);
+                return 1;
+            }
+            setenv("DISPLAY", display.c_str(), 1);
+        }
+    }
+    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+
+    wxApp::SetInstance(new GuiTestApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+        std::fprintf(stderr, "cannot start the GUI (DISPLAY=%s)\n",
+                     std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+        return 1;
+    }
+    int result = RUN_ALL_TESTS();
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return result;
+}
