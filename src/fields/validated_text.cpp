@@ -1,0 +1,93 @@
+#include "fields/validated_text.h"
+
+namespace quillet {
+
+namespace {
+
+std::wstring Wide(const wxString& text) { return text.ToStdWstring(); }
+
+}  // namespace
+
+ValidatedText::ValidatedText(wxWindow* parent, int kind, const wxString& /*label*/,
+                             const wxString& value, int x, int y, int width, int height,
+                             long style, const wxString& name, Callback callback)
+    : wxTextCtrl(parent, wxID_ANY, value, wxPoint(x, y), wxSize(width, height), style,
+                 wxDefaultValidator, name),
+      m_kind(kind),
+      m_savedCopy(GetValue()),
+      m_callback(callback) {
+    auto dispatch = [this](wxEvent& event) { Dispatch(event); };
+    Bind(wxEVT_TEXT, dispatch);
+    Bind(wxEVT_TEXT_ENTER, dispatch);
+    Bind(wxEVT_SET_FOCUS, dispatch);
+    Bind(wxEVT_KILL_FOCUS, dispatch);
+}
+
+ValidatedText::~ValidatedText() = default;
+
+void ValidatedText::Dispatch(wxEvent& event) {
+    const wxEventType type = event.GetEventType();
+    // GTK needs its own focus handling to run as well.
+    if (type == wxEVT_SET_FOCUS || type == wxEVT_KILL_FOCUS) event.Skip();
+    if (type == wxEVT_TEXT && m_batchDepth > 0) return;
+    if (m_callback) m_callback(*this, event);
+}
+
+void ValidatedText::WriteText(const wxString& text) {
+    const wxString before = GetValue();
+    ++m_batchDepth;
+    wxTextCtrl::WriteText(text);
+    --m_batchDepth;
+    if (m_batchDepth == 0 && GetValue() != before) {
+        wxCommandEvent changed(wxEVT_TEXT, GetId());
+        changed.SetEventObject(this);
+        changed.SetString(GetValue());
+        Dispatch(changed);
+    }
+}
+
+void ValidatedText::Replace(long from, long to, const wxString& value) {
+    const wxString before = GetValue();
+    ++m_batchDepth;
+    wxTextCtrl::Replace(from, to, value);
+    --m_batchDepth;
+    if (m_batchDepth == 0 && GetValue() != before) {
+        wxCommandEvent changed(wxEVT_TEXT, GetId());
+        changed.SetEventObject(this);
+        changed.SetString(GetValue());
+        Dispatch(changed);
+    }
+}
+
+void ValidatedText::SetTextKeepingCaret(wxString newText) {
+    const long caret = CaretAfterSet(GetInsertionPoint(), GetLastPosition(), Wide(newText));
+    SetValue(newText);
+    SetInsertionPoint(caret);
+}
+
+void ValidatedText::OnValidatedTextEvent(ValidatedText& field, wxEvent& event) {
+    const wxEventType type = event.GetEventType();
+    if (type == wxEVT_TEXT) {
+        // The saved copy is the last accepted text even when it was an initial
+        // value that would fail: restoring it must end the chain, not repeat.
+        auto judge = [&field] {
+            const wxString text = field.GetValue();
+            return text == field.m_savedCopy ? TextVerdict::Accept
+                                             : CheckText(field.m_kind, Wide(text));
+        };
+        TextVerdict verdict = judge();
+        if (verdict == TextVerdict::ConvertComma) {
+            field.SetTextKeepingCaret(ConvertCommas(Wide(field.GetValue())));
+            // SetValue has had the converted text judged by a nested call,
+            // which may already have restored the saved copy; what is in the
+            // field now passes, unless the toolkit kept the event back.
+            verdict = judge();
+        }
+        if (verdict != TextVerdict::Accept) field.SetTextKeepingCaret(field.m_savedCopy);
+    } else if (type == wxEVT_TEXT_ENTER) {
+        if (wxWindow* parent = field.GetParent()) parent->Close(false);
+    }
+    field.m_savedCopy = field.GetValue();
+}
+
+}  // namespace quillet
