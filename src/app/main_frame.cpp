@@ -1,9 +1,116 @@
 #include "app/main_frame.h"
 
+#include <cstdio>
+#include <memory>
+
+#include <wx/app.h>
+#include <wx/menu.h>
+#include <wx/stockitem.h>
+
+#include "app/output_pane.h"
+#include "app/program.h"
+#if __has_include("form/command_form.h")
+#include "form/command_form.h"
+#define QUILLET_HAVE_FORM 1
+#endif
+#include "platform/message_box.h"
+#include "platform/settings_file.h"
+
 namespace quillet {
+
+const char kAboutText[] =
+    "Quillet, a front end for the console tool of a news server.\n"
+    "\n"
+    "Pick a command, fill in its fields, strike Do It:\n"
+    "the tool's answer appears in the pane below.\n"
+    "\n"
+    "Free software, offered as it is, without warranty.";
+
+const char kHistoryText[] =
+    "0.9.10 jun.20.2000, new public release\n  see changes.txt and readme.txt for news.\n\n"
+    "0.9.09 jun.17.2000, debug version\ndownto\n0.9.03 jun.04.2000, debug version\n"
+    "  searching for NT-Bugs\n0.9.02 jun.01.2000\n0.9.01 may.31.2000 first public release\n"
+    "  known bugs:\n  - console-app sometimes crashes\n"
+    "    (Doesn't affect nor quillet nor Win)\n"
+    "  - huge output from ham isn't displayed by quillet (4k?)";
 
 MainFrame::MainFrame(wxWindow* parent, const wxString& title, int x, int y, int width, int height)
     : wxFrame(parent, wxID_ANY, title, wxPoint(x, y), wxSize(width, height),
-              wxDEFAULT_FRAME_STYLE, "frame") {}
+              wxDEFAULT_FRAME_STYLE, "frame") {
+    Bind(wxEVT_MENU, &MainFrame::OnMenuCommand, this);
+    Bind(wxEVT_SIZE, &MainFrame::OnSize, this);
+    Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+}
+
+void MainFrame::BuildMenus() {
+    auto* fileMenu = new wxMenu;
+    fileMenu->Append(kMenuExit, wxGetStockLabel(wxID_EXIT));
+    auto* helpMenu = new wxMenu;
+    helpMenu->Append(kMenuAbout, "&About");
+    helpMenu->Append(kMenuHistory, "&History");
+    auto* bar = new wxMenuBar;
+    bar->Append(fileMenu, wxGetStockLabel(wxID_FILE));
+    bar->Append(helpMenu, "&Help");
+    SetMenuBar(bar);
+}
+
+void MainFrame::OnMenuCommand(wxCommandEvent& event) {
+    switch (event.GetId()) {
+    case kMenuExit:
+        // Leaves at once: the remembered fields are saved only by the close box.
+        Destroy();
+        break;
+    case kMenuAbout:
+        platform::ShowMessageBox(kAboutText, "ABOUT");
+        break;
+    case kMenuHistory: {
+        const std::size_t size = 12000;
+        std::unique_ptr<char[]> buffer(new char[size]);
+        std::snprintf(buffer.get(), size, "%s", kHistoryText);
+        platform::ShowMessageBox(buffer.get(), "HISTORY");
+        break;
+    }
+    default:
+        event.Skip();
+    }
+}
+
+void MainFrame::LayOut(int clientWidth, int clientHeight) {
+    Program& p = TheProgram();
+    int formHeight = Px(94);
+    if (wxWindow* form = reinterpret_cast<wxWindow*>(p.commandForm)) form->SetSize(-1, -1, clientWidth, formHeight);
+    // The client area ends at the status bar's upper edge, so the pane never
+    // covers the counts of a run.
+    if (p.outputPane)
+        p.outputPane->SetSize(-1, -1, clientWidth, PaneHeightFor(clientHeight, formHeight));
+}
+
+void MainFrame::OnSize(wxSizeEvent& event) {
+    event.Skip();
+    // Size events that start-up itself causes leave the children where
+    // start-up put them.
+    if (!TheProgram().initialized) return;
+    int width = 0, height = 0;
+    GetClientSize(&width, &height);
+    LayOut(width, height);
+}
+
+void MainFrame::OnClose(wxCloseEvent& event) {
+#ifdef QUILLET_HAVE_FORM
+    Program& p = TheProgram();
+    if (CommandForm* form = p.commandForm) {
+        // Written as they stand, empty texts included; a file that cannot be
+        // written loses them silently and the window closes all the same.
+        platform::WriteSettingString(p.settingsPath, "SearchExpr", "0",
+                                     form->searchExprField->GetValue().utf8_string());
+        platform::WriteSettingString(p.settingsPath, "GroupExpr", "0",
+                                     form->groupExprField->GetValue().utf8_string());
+        platform::WriteSettingString(p.settingsPath, "ScoreView", "0",
+                                     form->scoreViewField->GetValue().utf8_string());
+    }
+#endif
+    (void)event;
+    Destroy();
+}
 
 }  // namespace quillet

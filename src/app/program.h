@@ -29,6 +29,7 @@ struct Program {
     OutputPane* outputPane = nullptr;
 
     int currentCommand = 0;        // 0 until the form has selected one
+    bool initialized = false;      // start-up has finished; size events lay out
 };
 
 Program& TheProgram();

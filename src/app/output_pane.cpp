@@ -1,0 +1,78 @@
+#include "app/output_pane.h"
+
+#include <fstream>
+
+#include "app/pane_stream.h"
+#include "app/program.h"
+#include "app/version.h"
+#include "platform/text_encoding.h"
+
+namespace quillet {
+
+OutputPane::OutputPane(wxWindow* parent, int x, int y, int width, int height, long style)
+    : wxTextCtrl(parent, wxID_ANY, wxEmptyString, wxPoint(x, y), wxSize(width, height),
+                 style | wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP | wxHSCROLL |
+                     wxVSCROLL | wxBORDER_NONE,
+                 wxDefaultValidator, "textWindow") {
+    Bind(wxEVT_CHAR, &OutputPane::OnChar, this);
+    Bind(wxEVT_DROP_FILES, &OutputPane::OnDropFiles, this);
+    DragAcceptFiles(true);
+}
+
+OutputPane::~OutputPane() = default;
+
+void OutputPane::WriteGreeting() {
+    WriteText("\nQuillet");
+    WriteText(kVersionText);
+    WriteText("starting.");
+}
+
+void OutputPane::Clear() {
+    wxTextCtrl::Clear();
+    textSize_ = 0;
+}
+
+std::ostream& OutputPane::OpenStream() {
+    CloseStream();
+    streamBuf_ = std::make_unique<PaneStreamBuf>(
+        [this](const std::string& utf8) { Append(utf8); },
+        [this] { return textLimit_ > textSize_ ? textLimit_ - textSize_ : std::size_t{0}; });
+    stream_ = std::make_unique<std::ostream>(streamBuf_.get());
+    return *stream_;
+}
+
+void OutputPane::CloseStream() {
+    if (streamBuf_) streamBuf_->Close();
+    stream_.reset();
+    streamBuf_.reset();
+}
+
+void OutputPane::Append(const std::string& utf8) {
+    textSize_ += utf8.size();
+    WriteText(wxString::FromUTF8Unchecked(utf8.data(), utf8.size()));
+}
+
+bool OutputPane::LoadTextFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    Clear();
+    std::ostream& out = OpenStream();
+    char chunk[64 * 1024];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        if (!out.write(chunk, in.gcount())) break;
+    }
+    CloseStream();
+    SetInsertionPoint(0);
+    return true;
+}
+
+void OutputPane::OnChar(wxKeyEvent& event) {
+    if (PaneKeyPasses(event.GetKeyCode(), event.ControlDown())) event.Skip();
+}
+
+void OutputPane::OnDropFiles(wxDropFilesEvent& event) {
+    // Only the first file counts when several are dropped at once.
+    if (event.GetNumberOfFiles() > 0) LoadTextFile(event.GetFiles()[0].utf8_string());
+}
+
+}  // namespace quillet

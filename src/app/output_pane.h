@@ -1,0 +1,64 @@
+#pragma once
+// The output pane: a read-only, unwrapped multi-line text control that shows
+// the greeting and then each run's output, and serves as the buffer of the
+// run's output stream.
+#include <cstddef>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include <wx/textctrl.h>
+
+namespace quillet {
+
+class PaneStreamBuf;
+
+class OutputPane : public wxTextCtrl {
+public:
+    // About 64 MiB of text: far beyond what anyone reads in a pane, and still
+    // within what the native control holds comfortably (it needs several
+    // bytes of memory per character).  Past it the pane stream fails and the
+    // run points the user to ham.txt.
+    static constexpr std::size_t kDefaultTextLimit = std::size_t{64} << 20;
+
+    OutputPane(wxWindow* parent, int x, int y, int width, int height, long style = 0);
+    ~OutputPane() override;
+
+    // The three-part greeting the pane shows after start-up.
+    void WriteGreeting();
+
+    // Empties the pane; the text limit then counts from zero again.
+    void Clear() override;
+
+    // An output stream on the pane for one run: text reaches the pane on a
+    // flush or when the stream's buffer is full.  The stream stays valid
+    // until CloseStream() or the next OpenStream().
+    std::ostream& OpenStream();
+    void CloseStream();
+
+    void SetTextLimit(std::size_t bytes) { textLimit_ = bytes; }
+    std::size_t TextLimit() const { return textLimit_; }
+    // Bytes of text handed to the pane since it was last cleared.
+    std::size_t TextSize() const { return textSize_; }
+
+    // Replaces the pane's text with a file's, decoded and limited like the
+    // output of a run.  Returns false when the file cannot be read.
+    bool LoadTextFile(const std::string& path);
+
+    void OnChar(wxKeyEvent& event);
+    void OnDropFiles(wxDropFilesEvent& event);
+
+private:
+    void Append(const std::string& utf8);
+
+    std::size_t textLimit_ = kDefaultTextLimit;
+    std::size_t textSize_ = 0;
+    std::unique_ptr<PaneStreamBuf> streamBuf_;
+    std::unique_ptr<std::ostream> stream_;
+};
+
+// The key filter's rule: character keys (codes below 300) are dropped unless
+// Ctrl is held; special keys (arrows, paging, function keys) pass.
+constexpr bool PaneKeyPasses(int keyCode, bool ctrlDown) { return keyCode >= 300 || ctrlDown; }
+
+}  // namespace quillet

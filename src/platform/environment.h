@@ -1,0 +1,14 @@
+#pragma once
+// What start-up asks of the system besides the settings file.
+#include <string>
+
+namespace quillet::platform {
+
+// The working directory as the runtime reports it (on POSIX it starts with
+// "/" already); growable, so a deep directory is not cut.
+std::string CurrentDirectory();
+
+// Width of the screen in pixels, from the GUI toolkit.
+int ScreenWidth();
+
+}  // namespace quillet::platform

@@ -1,0 +1,22 @@
+#include "platform/environment.h"
+
+#include <cerrno>
+#include <unistd.h>
+#include <vector>
+
+#include <wx/settings.h>
+
+namespace quillet::platform {
+
+std::string CurrentDirectory() {
+    std::vector<char> buffer(256);
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+    return std::string(buffer.data());
+}
+
+int ScreenWidth() { return wxSystemSettings::GetMetric(wxSYS_SCREEN_X); }
+
+}  // namespace quillet::platform
