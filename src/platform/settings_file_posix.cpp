@@ -1,0 +1,362 @@
+#include "platform/settings_file.h"
+
+#include "platform/text_encoding.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace quillet::platform {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+// One line of the file as offsets into its text.  The break ("\n" or
+// "\r\n") is not part of the content, so that lines of both kinds read alike.
+struct Line {
+    std::size_t begin;
+    std::size_t end;      // end of the content
+    std::size_t next;     // start of the following line
+    bool hasBreak;
+};
+
+std::vector<Line> SplitLines(const std::string& text) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    // A file saved by an editor that marks UTF-8 with a byte-order mark must
+    // still have its first section found.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
+    while (pos < text.size()) {
+        const std::size_t nl = text.find('\n', pos);
+        const bool hasBreak = nl != std::string::npos;
+        const std::size_t stop = hasBreak ? nl : text.size();
+        std::size_t end = stop;
+        if (end > pos && text[end - 1] == '\r') --end;
+        lines.push_back({pos, end, hasBreak ? nl + 1 : stop, hasBreak});
+        pos = hasBreak ? nl + 1 : stop;
+    }
+    return lines;
+}
+
+enum class LineKind { Other, Section, Key };
+
+struct ParsedLine {
+    LineKind kind = LineKind::Other;
+    std::string_view name;
+    std::size_t valueBegin = 0;  // offset in the file of the first byte after "="
+};
+
+ParsedLine Parse(const std::string& text, const Line& line) {
+    ParsedLine parsed;
+    const std::string_view content(text.data() + line.begin, line.end - line.begin);
+    const std::string_view t = Trim(content);
+    if (t.empty() || t.front() == ';') return parsed;
+    if (t.front() == '[') {
+        const std::size_t close = t.find(']');
+        parsed.kind = LineKind::Section;
+        parsed.name = Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos
+                                                                       : close - 1));
+        return parsed;
+    }
+    const std::size_t eq = content.find('=');
+    if (eq == std::string_view::npos) return parsed;
+    parsed.kind = LineKind::Key;
+    parsed.name = Trim(content.substr(0, eq));
+    parsed.valueBegin = line.begin + eq + 1;
+    return parsed;
+}
+
+// Where a section and key stand.  Only the first section of a name counts,
+// and within it the first key of a name, so that reading and writing agree
+// on which line is meant.
+struct Location {
+    std::ptrdiff_t section = -1;
+    std::ptrdiff_t key = -1;
+    std::ptrdiff_t lastKey = -1;
+    std::size_t valueBegin = 0;
+};
+
+Location Find(const std::string& text, const std::vector<Line>& lines,
+              std::string_view section, std::string_view key) {
+    Location loc;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const ParsedLine p = Parse(text, lines[i]);
+        if (p.kind == LineKind::Section) {
+            inSection = loc.section < 0 && SameName(p.name, section);
+            if (inSection) loc.section = static_cast<std::ptrdiff_t>(i);
+        } else if (p.kind == LineKind::Key && inSection) {
+            loc.lastKey = static_cast<std::ptrdiff_t>(i);
+            if (loc.key < 0 && SameName(p.name, key)) {
+                loc.key = static_cast<std::ptrdiff_t>(i);
+                loc.valueBegin = p.valueBegin;
+            }
+        }
+    }
+    return loc;
+}
+
+std::string_view Unquote(std::string_view v) {
+    if (v.size() >= 2 && v.front() == '"' && v.back() == '"') return v.substr(1, v.size() - 2);
+    return v;
+}
+
+// A value that reading would change (blanks at either end trimmed, a pair
+// of enclosing quotes removed) is stored inside quotes, which reading then
+// takes off again.
+bool NeedsQuotes(std::string_view v) {
+    if (v.empty()) return false;
+    return IsBlank(v.front()) || IsBlank(v.back()) ||
+           (v.size() >= 2 && v.front() == '"' && v.back() == '"');
+}
+
+bool HasLineBreakOrNul(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// Names the file could not hold so that they read back as the same name.
+bool UsableName(std::string_view name, std::string_view forbidden) {
+    return !name.empty() && Trim(name).size() == name.size() && !HasLineBreakOrNul(name) &&
+           name.find_first_of(forbidden) == std::string_view::npos;
+}
+
+enum class ReadResult { Ok, Missing, Failed };
+
+ReadResult ReadWholeFile(const std::string& path, std::string& text, struct stat& st) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    }
+    ReadResult result = ReadResult::Ok;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result = ReadResult::Failed;
+    } else {
+        char buf[16384];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) {
+                text.append(buf, static_cast<std::size_t>(n));
+            } else if (n == 0) {
+                break;
+            } else if (errno != EINTR) {
+                result = ReadResult::Failed;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+std::optional<std::string> ReadValue(const std::string& path, const std::string& section,
+                                     const std::string& key) {
+    std::string text;
+    struct stat st;
+    if (ReadWholeFile(path, text, st) != ReadResult::Ok) return std::nullopt;
+    const std::vector<Line> lines = SplitLines(text);
+    const Location loc = Find(text, lines, section, key);
+    if (loc.key < 0) return std::nullopt;
+    const Line& line = lines[static_cast<std::size_t>(loc.key)];
+    const std::string_view raw(text.data() + loc.valueBegin, line.end - loc.valueBegin);
+    return DecodeText(std::string(Unquote(Trim(raw))));
+}
+
+// The text of the file with the value set: the one line that holds it is
+// rewritten, or one line (or a section and one line) is inserted; every
+// other byte stays.
+std::string WithValue(const std::string& text, const std::string& section,
+                      const std::string& key, const std::string& value) {
+    const std::vector<Line> lines = SplitLines(text);
+    const std::size_t firstBreak = text.find('\n');
+    const char* eol = firstBreak != std::string::npos && firstBreak > 0 && text[firstBreak - 1] == '\r'
+                          ? "\r\n"
+                          : "\n";
+    const std::string stored = NeedsQuotes(value) ? '"' + value + '"' : value;
+    const Location loc = Find(text, lines, section, key);
+
+    if (loc.key >= 0) {
+        // Keep the key's spelling and the blanks around "=" as the user wrote them.
+        std::size_t keep = loc.valueBegin;
+        const Line& line = lines[static_cast<std::size_t>(loc.key)];
+        while (keep < line.end && IsBlank(text[keep])) ++keep;
+        return text.substr(0, keep) + stored + text.substr(line.end);
+    }
+
+    const std::string newLine = key + "=" + stored + eol;
+    if (loc.section >= 0) {
+        const Line& after = lines[static_cast<std::size_t>(loc.lastKey >= 0 ? loc.lastKey : loc.section)];
+        return text.substr(0, after.next) + (after.hasBreak ? "" : eol) + newLine +
+               text.substr(after.next);
+    }
+
+    std::string out = text;
+    if (!out.empty() && out.back() != '\n') out += eol;
+    out += "[" + section + "]" + eol + newLine;
+    return out;
+}
+
+std::string DirPart(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The file a path finally names, so that a settings file kept elsewhere
+// behind a link stays there and the link stays a link.  Empty for a loop.
+std::string FollowLinks(const std::string& path) {
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return {};
+        target.resize(static_cast<std::size_t>(n));
+        p = target.front() == '/' ? target : DirPart(p) + target;
+    }
+    return {};
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Writes content to a new file beside target and renames it over target,
+// so that target is at every moment either the old file or the new one.
+bool ReplaceFile(const std::string& target, const std::string& content, const struct stat* old) {
+    const std::string dir = DirPart(target);
+    const std::string prefix = dir + "." + target.substr(dir.size()) + ".tmp-";
+    static unsigned counter = 0;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        struct timespec now;
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, "%ld-%lx", static_cast<long>(::getpid()),
+                      static_cast<unsigned long>(now.tv_nsec) ^ ++counter);
+        temp = prefix + suffix;
+        // A new file gets the usual mode less the umask; an old file's mode
+        // is put on below, and until then nobody else may read the copy.
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : 0644);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+
+    bool ok = true;
+    if (old) {
+        // Ownership can only be kept by a privileged user; a failure leaves
+        // the file ours, which is what a plain save would do as well.
+        if (::fchown(fd, old->st_uid, old->st_gid) != 0) {}
+        ok = ::fchmod(fd, old->st_mode & 07777) == 0;
+    }
+    ok = ok && WriteAll(fd, content) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable; the new contents are already on disk.
+    const int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ReadSettingString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& def) {
+    std::optional<std::string> value = ReadValue(path, section, key);
+    return value ? std::move(*value) : def;
+}
+
+long ReadSettingInt(const std::string& path, const std::string& section,
+                    const std::string& key, long def) {
+    const std::optional<std::string> value = ReadValue(path, section, key);
+    if (!value) return def;
+    std::size_t i = 0;
+    const std::string& v = *value;
+    while (i < v.size() && IsBlank(v[i])) ++i;
+    const bool negative = i < v.size() && v[i] == '-';
+    if (i < v.size() && (v[i] == '-' || v[i] == '+')) ++i;
+    long result = 0;
+    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i) {
+        const int d = v[i] - '0';
+        // Too many digits saturate instead of wrapping round to some other
+        // number of seconds.
+        if (!negative) {
+            result = result > (LONG_MAX - d) / 10 ? LONG_MAX : result * 10 + d;
+        } else {
+            result = result < (LONG_MIN + d) / 10 ? LONG_MIN : result * 10 - d;
+        }
+    }
+    return result;
+}
+
+bool WriteSettingString(const std::string& path, const std::string& section,
+                        const std::string& key, const std::string& value) {
+    // A line break would end the line early and the rest would turn into a
+    // line of its own; refusing keeps the file as it was.
+    if (HasLineBreakOrNul(value) || !UsableName(section, "]") || !UsableName(key, "=") ||
+        key.front() == ';' || key.front() == '[') {
+        return false;
+    }
+    const std::string target = FollowLinks(path);
+    if (target.empty()) return false;
+
+    std::string text;
+    struct stat st;
+    switch (ReadWholeFile(target, text, st)) {
+    case ReadResult::Failed:
+        // Replacing a file we cannot read would throw away its other lines.
+        return false;
+    case ReadResult::Missing:
+        return ReplaceFile(target, WithValue(text, section, key, value), nullptr);
+    case ReadResult::Ok:
+        break;
+    }
+    // The rename would go through a write-protected file, and even root
+    // should respect a file the user has marked read-only.
+    if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0) return false;
+    const std::string updated = WithValue(text, section, key, value);
+    if (updated == text) return true;
+    return ReplaceFile(target, updated, &st);
+}
+
+}  // namespace quillet::platform
