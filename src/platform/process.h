@@ -15,9 +15,10 @@ char PathSeparator();
 const char* InterpreterSwitch();
 
 // The command interpreter for a run: the value of COMSPEC when it is set
-// (comspec non-null); otherwise the platform's standard shell, or nothing on
-// a platform that has none without COMSPEC (Windows).  posix selects the
-// platform so that both rules can be tested on either.
+// (comspec non-null and not empty: an empty value names no program);
+// otherwise the platform's standard shell, or nothing on a platform that has
+// none without COMSPEC (Windows).  posix selects the platform so that both
+// rules can be tested on either.
 std::optional<std::string> ChooseInterpreter(const char* comspec, bool posix);
 // The same for this platform and this process's environment.
 std::optional<std::string> CommandInterpreter();
@@ -29,7 +30,13 @@ void StartDetached(const std::string& program);
 
 // One console-tool run: the interpreter started with its switch and the rest
 // of the line as one argument, in the current directory, with standard input
-// from /dev/null and no terminal.  Standard error is kept for the caller.
+// from /dev/null and no terminal (a session of its own, which is also its
+// process group).  Standard output goes to /dev/null: the line redirects the
+// tool's output itself, and nothing the interpreter prints outside that
+// redirection should reach whatever terminal the program was started from.
+// Standard error goes to an anonymous temporary file, which no amount of
+// output can block, and is kept for the caller.  None of this program's own
+// file descriptors reach the command.
 class TrackedCommand {
 public:
     TrackedCommand() = default;
@@ -42,21 +49,30 @@ public:
     // started at all.
     bool Start(const std::string& interpreter, const std::string& switchArg,
                const std::string& argument);
-    // True while the started command is still running; reaps it once ended.
+    // True while the started command is still running.  Once it has ended
+    // its exit status is known, but the process is reaped only by Terminate()
+    // or the destructor: until then its id stays reserved, so that signalling
+    // its process group can never reach an unrelated process.
     bool Running();
-    // Ends the command and every process it started, then reaps it.
+    // Ends the command and every process of its group, including those left
+    // behind by a command that has already ended, then reaps it.  Polite
+    // first (SIGTERM), then after a short grace SIGKILL.
     void Terminate();
     // After the end: the exit status (128 + signal number after a signal),
-    // or -1 when it never started.
+    // or -1 when it never started or its status could not be learnt.
     int ExitStatus() const { return exitStatus_; }
-    bool Started() const { return pid_ > 0 || exitStatus_ != -1; }
+    bool Started() const { return pid_ > 0; }
     // What the command wrote to its standard error, up to maxBytes.
     std::string ErrorOutput(std::size_t maxBytes = 65536) const;
 
 private:
+    void Reap();
+
     pid_t pid_ = -1;
     int exitStatus_ = -1;
     int errorFd_ = -1;
+    bool ended_ = false;
+    bool reaped_ = false;
 };
 
 // The run's stand-in for "ham.txt cannot be opened while the tool still

@@ -1,0 +1,249 @@
+#include "platform/process.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace quillet::platform {
+
+namespace {
+
+// How long a terminated command may take to end after SIGTERM.
+constexpr int kGraceMillis = 400;
+
+// Lifts fd to 3 or above (close-on-exec), so that arranging the child's
+// standard streams can never overwrite it; closes the original.
+int AboveStdio(int fd) {
+    if (fd < 0 || fd > 2)
+        return fd;
+    int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    close(fd);
+    return moved;
+}
+
+int AnonymousTempFile() {
+    const char* dir = std::getenv("TMPDIR");
+    if (!dir || !*dir)
+        dir = "/tmp";
+    int fd = open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // A file system without O_TMPFILE: a named file, unlinked at once.
+        std::string name = std::string(dir) + "/quillet-err-XXXXXX";
+        fd = mkostemp(name.data(), O_CLOEXEC);
+        if (fd >= 0)
+            unlink(name.c_str());
+    }
+    return AboveStdio(fd);
+}
+
+void SleepMillis(long ms) {
+    timespec ts{ms / 1000, (ms % 1000) * 1000000L};
+    while (nanosleep(&ts, &ts) < 0 && errno == EINTR) {
+    }
+}
+
+// Runs in a freshly forked child, so only async-signal-safe calls: handlers
+// and ignored signals of this program must not shape the started program.
+void DefaultSignalsInChild() {
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig) {
+        if (sig != SIGKILL && sig != SIGSTOP)
+            sigaction(sig, &dfl, nullptr);
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+}  // namespace
+
+char PathSeparator() { return '/'; }
+
+const char* InterpreterSwitch() { return " -c "; }
+
+std::optional<std::string> ChooseInterpreter(const char* comspec, bool posix) {
+    if (comspec && *comspec)
+        return std::string(comspec);
+    if (posix)
+        return std::string("/bin/sh");
+    return std::nullopt;
+}
+
+std::optional<std::string> CommandInterpreter() {
+    return ChooseInterpreter(std::getenv("COMSPEC"), true);
+}
+
+void StartDetached(const std::string& program) {
+    if (program.empty())
+        return;
+    int nullFd = AboveStdio(open("/dev/null", O_RDWR | O_CLOEXEC));
+    if (nullFd < 0)
+        return;
+    // Everything the children need is prepared here: after fork only
+    // async-signal-safe calls are allowed, and the allocator is not one.
+    char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    const long maxFd = sysconf(_SC_OPEN_MAX);
+
+    // Two forks: the middle child ends at once and is reaped here, so the
+    // program is adopted by init and never becomes our zombie.
+    pid_t middle = fork();
+    if (middle == 0) {
+        setsid();
+        pid_t program_pid = fork();
+        if (program_pid != 0)
+            _exit(program_pid < 0 ? 1 : 0);
+        dup2(nullFd, 0);
+        dup2(nullFd, 1);
+        dup2(nullFd, 2);
+        DefaultSignalsInChild();
+        if (close_range(3, ~0U, 0) != 0) {
+            for (long fd = 3; fd < maxFd; ++fd)
+                close(static_cast<int>(fd));
+        }
+        execv(argv[0], argv);
+        _exit(127);
+    }
+    close(nullFd);
+    if (middle > 0) {
+        while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+}
+
+TrackedCommand::~TrackedCommand() {
+    if (pid_ > 0 && !reaped_) {
+        if (Running())
+            Terminate();
+        else
+            Reap();
+    }
+    if (errorFd_ >= 0)
+        close(errorFd_);
+}
+
+bool TrackedCommand::Start(const std::string& interpreter, const std::string& switchArg,
+                           const std::string& argument) {
+    if (pid_ > 0)
+        return false;  // one run per object
+    errorFd_ = AnonymousTempFile();
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (errorFd_ >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errorFd_, 2);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // Descriptors opened elsewhere without O_CLOEXEC (a toolkit, a library)
+    // must not keep files or pipes of ours open in the tool.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigdelset(&all, SIGKILL);
+    sigdelset(&all, SIGSTOP);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF |
+                                        POSIX_SPAWN_SETSIGMASK);
+
+    char* const argv[] = {const_cast<char*>(interpreter.c_str()),
+                          const_cast<char*>(switchArg.c_str()),
+                          const_cast<char*>(argument.c_str()), nullptr};
+    pid_t pid = -1;
+    // The C library reports a failed exec of the interpreter here, so a
+    // missing interpreter is told apart from a command that fails.
+    int rc = posix_spawnp(&pid, interpreter.c_str(), &actions, &attr, argv, environ);
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        return false;
+    pid_ = pid;
+    return true;
+}
+
+bool TrackedCommand::Running() {
+    if (pid_ <= 0 || ended_)
+        return false;
+    siginfo_t info{};
+    int rc;
+    do {
+        rc = waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT);
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0) {
+        // Reaped behind our back (SIGCHLD ignored): over, status unknown.
+        ended_ = reaped_ = true;
+        return false;
+    }
+    if (info.si_pid == 0)
+        return true;
+    ended_ = true;
+    exitStatus_ = info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
+    return false;
+}
+
+void TrackedCommand::Terminate() {
+    if (pid_ <= 0 || reaped_)
+        return;
+    if (Running()) {
+        killpg(pid_, SIGTERM);
+        for (int waited = 0; waited < kGraceMillis && Running(); waited += 10)
+            SleepMillis(10);
+    }
+    // Also reaches what the command left running in its group; the unreaped
+    // leader keeps the group's id from being given to anyone else.
+    killpg(pid_, SIGKILL);
+    Reap();
+}
+
+void TrackedCommand::Reap() {
+    int status = 0;
+    pid_t rc;
+    do {
+        rc = waitpid(pid_, &status, 0);
+    } while (rc < 0 && errno == EINTR);
+    if (rc == pid_ && !ended_) {
+        exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    ended_ = reaped_ = true;
+}
+
+std::string TrackedCommand::ErrorOutput(std::size_t maxBytes) const {
+    std::string text;
+    if (errorFd_ < 0)
+        return text;
+    char buf[4096];
+    off_t offset = 0;
+    while (text.size() < maxBytes) {
+        std::size_t want = std::min(sizeof buf, maxBytes - text.size());
+        ssize_t got = pread(errorFd_, buf, want, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        text.append(buf, static_cast<std::size_t>(got));
+        offset += got;
+    }
+    return text;
+}
+
+bool OutputStillBeingWritten(const std::string& path, TrackedCommand& command) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && command.Running();
+}
+
+}  // namespace quillet::platform
