@@ -1,6 +1,11 @@
 #include <wx/app.h>
-#include <wx/frame.h>
-class PlaceholderApp : public wxApp {
-    bool OnInit() override { (new wxFrame(nullptr, wxID_ANY, "Quillet "))->Show(); return true; }
-};
-wxIMPLEMENT_APP(PlaceholderApp);
+
+#include "app/main_app.h"
+
+wxIMPLEMENT_APP_NO_MAIN(quillet::MainApp);
+
+int main(int argc, char** argv) {
+    int status = wxEntry(argc, argv);
+    if (quillet::MainApp::StartupFailed()) return 1;
+    return status;
+}

@@ -15,6 +15,14 @@ inline int WaitForSysFromSetting(long stored) {
     return stored > 86400 ? 86400 : static_cast<int>(stored);
 }
 
+class MainFrame;
+
+// Start-up's window building, from the program-wide values (scale base,
+// fonts, settings path) on: the main window with its icon, status bar and
+// menus, the command form, the output pane with its greeting, the fit, and
+// the window shown.
+MainFrame* BuildMainWindow();
+
 class MainApp : public wxApp {
 public:
     bool OnInit() override;

@@ -9,10 +9,7 @@
 
 #include "app/output_pane.h"
 #include "app/program.h"
-#if __has_include("form/command_form.h")
 #include "form/command_form.h"
-#define QUILLET_HAVE_FORM 1
-#endif
 #include "platform/message_box.h"
 #include "platform/settings_file.h"
 
@@ -44,7 +41,9 @@ MainFrame::MainFrame(wxWindow* parent, const wxString& title, int x, int y, int 
 
 void MainFrame::BuildMenus() {
     auto* fileMenu = new wxMenu;
-    fileMenu->Append(kMenuExit, wxGetStockLabel(wxID_EXIT));
+    // The toolkit's exit label is "&Quit" on GTK; users of this program know
+    // the item as "E&xit", the label the toolkit gives it on Windows.
+    fileMenu->Append(kMenuExit, "E&xit");
     auto* helpMenu = new wxMenu;
     helpMenu->Append(kMenuAbout, "&About");
     helpMenu->Append(kMenuHistory, "&History");
@@ -78,7 +77,7 @@ void MainFrame::OnMenuCommand(wxCommandEvent& event) {
 void MainFrame::LayOut(int clientWidth, int clientHeight) {
     Program& p = TheProgram();
     int formHeight = Px(94);
-    if (wxWindow* form = reinterpret_cast<wxWindow*>(p.commandForm)) form->SetSize(-1, -1, clientWidth, formHeight);
+    if (p.commandForm) p.commandForm->SetSize(-1, -1, clientWidth, formHeight);
     // The client area ends at the status bar's upper edge, so the pane never
     // covers the counts of a run.
     if (p.outputPane)
@@ -96,7 +95,6 @@ void MainFrame::OnSize(wxSizeEvent& event) {
 }
 
 void MainFrame::OnClose(wxCloseEvent& event) {
-#ifdef QUILLET_HAVE_FORM
     Program& p = TheProgram();
     if (CommandForm* form = p.commandForm) {
         // Written as they stand, empty texts included; a file that cannot be
@@ -108,7 +106,6 @@ void MainFrame::OnClose(wxCloseEvent& event) {
         platform::WriteSettingString(p.settingsPath, "ScoreView", "0",
                                      form->scoreViewField->GetValue().utf8_string());
     }
-#endif
     (void)event;
     Destroy();
 }

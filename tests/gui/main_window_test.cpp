@@ -1,0 +1,176 @@
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+
+#include "app/fonts.h"
+#include "app/main_app.h"
+#include "app/main_frame.h"
+#include "app/output_pane.h"
+#include "app/program.h"
+#include "app/scale.h"
+#include "form/command_form.h"
+#include "gui_support.h"
+#include "platform/environment.h"
+#include "platform/settings_file.h"
+
+namespace quillet {
+namespace {
+
+using quillet::testing::PumpEvents;
+using quillet::testing::PumpUntil;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Builds the main window as start-up does, on whatever screen the test runs.
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Program& p = TheProgram();
+        p.scaleBase = ScaleBaseForScreenWidth(platform::ScreenWidth());
+        MakeFonts(p.scaleBase);
+        settingsPath = ::testing::TempDir() + "/main-window-" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
+        std::remove(settingsPath.c_str());
+        p.settingsPath = settingsPath;
+        frame = BuildMainWindow();
+        p.initialized = true;
+        PumpUntil([&] { return frame->IsShownOnScreen(); });
+        PumpEvents(200);
+    }
+    void TearDown() override {
+        if (frame) frame->Destroy();
+        PumpEvents(50);
+        Program& p = TheProgram();
+        p.mainFrame = nullptr;
+        p.commandForm = nullptr;
+        p.outputPane = nullptr;
+        p.initialized = false;
+    }
+    // Client size after a resize has gone through the windowing system.
+    void ResizeClient(int width, int height) {
+        frame->SetClientSize(width, height);
+        PumpUntil([&] { return frame->GetClientSize() == wxSize(width, height); });
+        PumpEvents(100);
+    }
+    MainFrame* frame = nullptr;
+    std::string settingsPath;
+};
+
+TEST_F(MainWindow, StartsWithTitleMenusEmptyStatusAndGreeting) {
+    EXPECT_EQ(frame->GetTitle(), "Quillet     V. 0.9.10 ");
+    EXPECT_EQ(frame->GetName(), "frame");
+    wxMenuBar* bar = frame->GetMenuBar();
+    ASSERT_EQ(bar->GetMenuCount(), 2u);
+    EXPECT_EQ(bar->GetMenuLabel(0), "&File");
+    EXPECT_EQ(bar->GetMenuLabel(1), "&Help");
+    ASSERT_NE(bar->FindItem(kMenuExit), nullptr);
+    EXPECT_EQ(bar->FindItem(kMenuExit)->GetItemLabel(), "E&xit");
+    EXPECT_EQ(bar->FindItem(kMenuAbout)->GetItemLabel(), "&About");
+    EXPECT_EQ(bar->FindItem(kMenuHistory)->GetItemLabel(), "&History");
+    EXPECT_EQ(bar->GetMenu(0)->GetMenuItemCount(), 1u);
+    EXPECT_EQ(bar->GetMenu(1)->GetMenuItemCount(), 2u);
+    ASSERT_NE(frame->GetStatusBar(), nullptr);
+    EXPECT_EQ(frame->GetStatusBar()->GetFieldsCount(), 2);
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "");
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(1), "");
+    EXPECT_TRUE(frame->GetIcon().IsOk());
+    EXPECT_EQ(TheProgram().outputPane->GetValue(), "\nQuillet    V. 0.9.10 starting.");
+    EXPECT_EQ(TheProgram().outputPane->GetName(), "textWindow");
+    EXPECT_EQ(TheProgram().commandForm->GetName(), "panel");
+}
+
+TEST_F(MainWindow, GeometryAtBase1024) {
+    ASSERT_EQ(TheProgram().scaleBase, 1024) << "run on a 1024-pixel screen";
+    EXPECT_EQ(frame->GetPosition(), wxPoint(39, 39));
+    EXPECT_EQ(TheProgram().commandForm->GetRect(), wxRect(0, 0, 392, 120));
+    EXPECT_EQ(TheProgram().outputPane->GetRect(), wxRect(0, 120, 392, 339));
+    EXPECT_EQ(frame->GetClientSize(), wxSize(392, 459));
+}
+
+TEST_F(MainWindow, LayoutFollowsTheWindowAndStopsAtTheStatusBar) {
+    ResizeClient(500, 600);
+    const int formHeight = Px(94);
+    EXPECT_EQ(TheProgram().commandForm->GetRect(), wxRect(0, 0, 500, formHeight));
+    EXPECT_EQ(TheProgram().outputPane->GetRect(), wxRect(0, formHeight, 500, 600 - formHeight));
+    // The pane ends where the status bar begins, on the first resize as on
+    // every later one.
+    wxStatusBar* bar = frame->GetStatusBar();
+    wxPoint paneBottom = TheProgram().outputPane->ClientToScreen(
+        wxPoint(0, TheProgram().outputPane->GetSize().y));
+    EXPECT_LE(paneBottom.y, bar->GetScreenPosition().y);
+    ResizeClient(300, 400);
+    EXPECT_EQ(TheProgram().commandForm->GetRect(), wxRect(0, 0, 300, formHeight));
+    EXPECT_EQ(TheProgram().outputPane->GetRect(), wxRect(0, formHeight, 300, 400 - formHeight));
+}
+
+TEST_F(MainWindow, ClientLowerThanTheFormGivesThePaneNoHeight) {
+    frame->LayOut(300, Px(94) / 2);
+    EXPECT_EQ(TheProgram().outputPane->GetSize().y, 0);
+    EXPECT_EQ(PaneHeightFor(10, 120), 0);
+    EXPECT_EQ(PaneHeightFor(120, 120), 0);
+    EXPECT_EQ(PaneHeightFor(121, 120), 1);
+}
+
+TEST_F(MainWindow, CloseBoxSavesTheThreeFieldsInOrder) {
+    {
+        std::ofstream f(settingsPath);
+        f << "; mine\n[Setup]\nHamDir=/srv/ham\n";
+    }
+    CommandForm* form = TheProgram().commandForm;
+    form->searchExprField->ChangeValue("abc");
+    form->groupExprField->ChangeValue("");
+    form->scoreViewField->ChangeValue(wxString::FromUTF8("gr\xc3\xbcn"));
+    frame->Close();
+    frame = nullptr;
+    PumpEvents(50);
+    EXPECT_EQ(ReadFile(settingsPath),
+              "; mine\n[Setup]\nHamDir=/srv/ham\n[SearchExpr]\n0=abc\n[GroupExpr]\n0=\n"
+              "[ScoreView]\n0=gr\xc3\xbcn\n");
+}
+
+TEST_F(MainWindow, ExitItemLeavesTheSettingsFileAsItWas) {
+    {
+        std::ofstream f(settingsPath);
+        f << "[Setup]\nHamDir=/srv/ham\n[SearchExpr]\n0=old\n";
+    }
+    const std::string before = ReadFile(settingsPath);
+    TheProgram().commandForm->searchExprField->ChangeValue("new");
+    wxCommandEvent exit(wxEVT_MENU, kMenuExit);
+    frame->ProcessWindowEvent(exit);
+    frame = nullptr;
+    PumpEvents(50);
+    EXPECT_EQ(ReadFile(settingsPath), before);
+}
+
+TEST_F(MainWindow, HistoryTextIsTheReleaseListWithItsLineBreaks) {
+    const std::string history = kHistoryText;
+    EXPECT_EQ(history.rfind("0.9.10 jun.20.2000, new public release\n", 0), 0u);
+    EXPECT_NE(history.find("\n  - huge output from ham isn't displayed by quillet (4k?)"),
+              std::string::npos);
+    EXPECT_LT(history.size(), 12000u);
+    EXPECT_EQ(std::string(kAboutText).find("\n\n") != std::string::npos, true);
+}
+
+// The same window on a wider screen scales every place and size.
+class MainWindowAt1280 : public MainWindow {};
+
+TEST_F(MainWindowAt1280, GeometryAtBase1280) {
+    ASSERT_EQ(TheProgram().scaleBase, 1280) << "run on a 1280-pixel screen";
+    EXPECT_EQ(frame->GetPosition(), wxPoint(49, 49));
+    EXPECT_EQ(TheProgram().commandForm->GetRect(), wxRect(0, 0, 614, 150));
+    EXPECT_EQ(TheProgram().outputPane->GetRect(), wxRect(0, 150, 614, 424));
+    EXPECT_EQ(frame->GetClientSize(), wxSize(614, 574));
+}
+
+}  // namespace
+}  // namespace quillet
