@@ -18,7 +18,9 @@ ValidatedText::ValidatedText(wxWindow* parent, int kind, const wxString& /*label
       m_callback(callback) {
     auto dispatch = [this](wxEvent& event) { Dispatch(event); };
     Bind(wxEVT_TEXT, dispatch);
-    Bind(wxEVT_TEXT_ENTER, dispatch);
+    // Return reaches a field only when it asks for it; binding it otherwise
+    // is refused by the toolkit.
+    if (HasFlag(wxTE_PROCESS_ENTER)) Bind(wxEVT_TEXT_ENTER, dispatch);
     Bind(wxEVT_SET_FOCUS, dispatch);
     Bind(wxEVT_KILL_FOCUS, dispatch);
 }
@@ -29,34 +31,7 @@ void ValidatedText::Dispatch(wxEvent& event) {
     const wxEventType type = event.GetEventType();
     // GTK needs its own focus handling to run as well.
     if (type == wxEVT_SET_FOCUS || type == wxEVT_KILL_FOCUS) event.Skip();
-    if (type == wxEVT_TEXT && m_batchDepth > 0) return;
     if (m_callback) m_callback(*this, event);
-}
-
-void ValidatedText::WriteText(const wxString& text) {
-    const wxString before = GetValue();
-    ++m_batchDepth;
-    wxTextCtrl::WriteText(text);
-    --m_batchDepth;
-    if (m_batchDepth == 0 && GetValue() != before) {
-        wxCommandEvent changed(wxEVT_TEXT, GetId());
-        changed.SetEventObject(this);
-        changed.SetString(GetValue());
-        Dispatch(changed);
-    }
-}
-
-void ValidatedText::Replace(long from, long to, const wxString& value) {
-    const wxString before = GetValue();
-    ++m_batchDepth;
-    wxTextCtrl::Replace(from, to, value);
-    --m_batchDepth;
-    if (m_batchDepth == 0 && GetValue() != before) {
-        wxCommandEvent changed(wxEVT_TEXT, GetId());
-        changed.SetEventObject(this);
-        changed.SetString(GetValue());
-        Dispatch(changed);
-    }
 }
 
 void ValidatedText::SetTextKeepingCaret(wxString newText) {

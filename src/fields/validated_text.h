@@ -27,11 +27,6 @@ public:
     int Kind() const { return m_kind; }
     const wxString& SavedCopy() const { return m_savedCopy; }
 
-    // Edits made through these arrive from GTK as a deletion and an insertion;
-    // they are batched so that the callback sees one change with the final text.
-    void WriteText(const wxString& text) override;
-    void Replace(long from, long to, const wxString& value) override;
-
 private:
     void Dispatch(wxEvent& event);
     // Puts newText into the field through SetValue (which raises a text
@@ -42,7 +37,6 @@ private:
     int m_kind;
     wxString m_savedCopy;
     Callback m_callback;
-    int m_batchDepth = 0;
 };
 
 }  // namespace quillet
