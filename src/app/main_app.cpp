@@ -8,6 +8,7 @@
 #include "app/program.h"
 #include "app/scale.h"
 #include "app/version.h"
+#include "exec/run.h"
 #include "form/command_form.h"
 #include "form/compact_style.h"
 #include "platform/environment.h"
@@ -45,6 +46,7 @@ MainFrame* BuildMainWindow() {
 
     p.commandForm = new CommandForm(frame, -1, -1, width, Px(94), wxBORDER_SIMPLE, "panel");
     p.commandForm->Move(0, 0);
+    p.commandForm->SetDoItHandler(OnDoIt);
     auto* pane = new OutputPane(frame, 0, Px(94), width, Px(265));
     p.outputPane = pane;
     pane->SetFont(*p.paneFont);

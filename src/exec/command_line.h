@@ -4,14 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "app/command.h"
+
 namespace quillet {
 
-// Command numbers, as the form records the current command.
-enum Command {
-    CmdNone = 0, CmdInfo = 1, CmdGroups = 2, CmdLocate = 3, CmdDelete = 4,
-    CmdType = 5, CmdExport = 6, CmdImport = 7, CmdGrep = 8, CmdHelp = 9,
-    CmdScoreview = 10, CmdScoretest = 11
-};
 
 // What the builder reads from the form, as plain values.
 struct FormValues {
