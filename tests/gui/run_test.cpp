@@ -1,0 +1,313 @@
+// Do It against the real window, with a stand-in tool that records the
+// argument list it was given and writes scripted output.
+#include "exec/run.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/dcmemory.h>
+#include <wx/filefn.h>
+#include <wx/image.h>
+#include <wx/radiobut.h>
+#include <wx/dcscreen.h>
+#include <wx/statusbr.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+
+#include "app/fonts.h"
+#include "app/main_app.h"
+#include "app/main_frame.h"
+#include "app/output_pane.h"
+#include "app/program.h"
+#include "app/scale.h"
+#include "fields/validated_text.h"
+#include "form/command_form.h"
+#include "gui_support.h"
+#include "platform/environment.h"
+
+namespace quillet {
+namespace {
+
+using quillet::testing::PumpEvents;
+using quillet::testing::PumpUntil;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Calls a function every few milliseconds while a run blocks in Do It; the
+// run keeps the event loop turning, so timers fire.
+class Ticker : public wxTimer {
+public:
+    explicit Ticker(std::function<void()> tick) : tick_(std::move(tick)) {}
+    void Notify() override { tick_(); }
+
+private:
+    std::function<void()> tick_;
+};
+
+class DoIt : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dirTemplate[] = "/tmp/quillet-run-XXXXXX";
+        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+        dir = dirTemplate;
+        oldDir = platform::CurrentDirectory();
+        ASSERT_EQ(chdir(dir.c_str()), 0);
+        argLog = dir + "/args.log";
+        setenv("QUILLET_STANDIN_LOG", argLog.c_str(), 1);
+        unsetenv("COMSPEC");
+
+        Program& p = TheProgram();
+        p.scaleBase = ScaleBaseForScreenWidth(platform::ScreenWidth());
+        MakeFonts(p.scaleBase);
+        p.settingsPath = dir + "/quillet.ini";
+        p.hamDir = QUILLET_SOURCE_DIR "/tests/e2e/standin";
+        p.waitForSys = 1;
+        frame = BuildMainWindow();
+        p.initialized = true;
+        PumpUntil([&] { return frame->IsShownOnScreen(); });
+        PumpEvents(100);
+        form = p.commandForm;
+        pane = p.outputPane;
+    }
+    void TearDown() override {
+        frame->Destroy();
+        PumpEvents(50);
+        Program& p = TheProgram();
+        p.mainFrame = nullptr;
+        p.commandForm = nullptr;
+        p.outputPane = nullptr;
+        p.initialized = false;
+        unsetenv("QUILLET_STANDIN_MODE");
+        unsetenv("COMSPEC");
+        ASSERT_EQ(chdir(oldDir.c_str()), 0);
+        std::system(("rm -rf '" + dir + "'").c_str());
+    }
+
+    void Select(int command) {
+        wxCommandEvent click(wxEVT_BUTTON, form->commandButtons[command]->GetId());
+        click.SetEventObject(form->commandButtons[command]);
+        form->commandButtons[command]->ProcessWindowEvent(click);
+    }
+    // Presses Do It as a click does: through the button's own event.
+    void PressDoIt(const char* mode) {
+        setenv("QUILLET_STANDIN_MODE", mode, 1);
+        wxCommandEvent click(wxEVT_BUTTON, form->doItButton->GetId());
+        click.SetEventObject(form->doItButton);
+        form->doItButton->ProcessWindowEvent(click);
+    }
+    wxString Status(int field) { return frame->GetStatusBar()->GetStatusText(field); }
+    std::string PaneText() { return pane->GetValue().utf8_string(); }
+    // The arguments the stand-in received, one per element.
+    std::vector<std::string> Args() {
+        std::vector<std::string> args;
+        std::istringstream in(ReadFile(argLog));
+        for (std::string line; std::getline(in, line) && line != "----";) args.push_back(line);
+        return args;
+    }
+    std::string Echo() {
+        return "/bin/sh -c " QUILLET_SOURCE_DIR "/tests/e2e/standin/ham.exe>ham.txt ";
+    }
+
+    std::string dir, oldDir, argLog;
+    MainFrame* frame = nullptr;
+    CommandForm* form = nullptr;
+    OutputPane* pane = nullptr;
+};
+
+TEST_F(DoIt, GrepRunsTheToolAndCopiesItsLinesWithCounts) {
+    form->searchExprField->ChangeValue("From:.*\"x\" > y");
+    form->groupExprField->ChangeValue("de.test");
+    form->ignoreCaseBox->SetValue(true);
+    form->grepOptVa->SetValue(true);
+    SetStatus(0, "old");
+    SetStatus(1, "old");
+    PressDoIt("lines:12");
+    const std::string echo = Echo() + "grep -i -va \"From:.*\"x\" > y\" \"de.test\"";
+    std::string expected = echo + "\n\n";
+    for (int i = 1; i <= 12; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "line %06d: scripted output of the stand-in tool\n", i);
+        expected += line;
+    }
+    expected += "\n";
+    EXPECT_EQ(PaneText(), expected);
+    EXPECT_EQ(Status(0), "12 line(s), 588 char(s)");
+    EXPECT_EQ(Status(1), "");
+    EXPECT_EQ(Args(), (std::vector<std::string>{"grep", "-i", "-va", "From:.*x > y", "de.test"}))
+        << "the quotes were the interpreter's to take";
+    EXPECT_TRUE(wxFileExists(dir + "/ham.txt"));
+    EXPECT_EQ(wxWindow::FindFocus(), form->searchExprField);
+}
+
+TEST_F(DoIt, OutputShapesAreShownWholeAndCounted) {
+    struct Case {
+        const char* mode;
+        std::string body;
+        const char* status;
+    };
+    const std::string longLine(100000, 'x');
+    const std::vector<Case> cases = {
+        {"empty", "\n", "0 line(s), 0 char(s)"},
+        {"crlf", "first\nsecond\nthird\n\n", "3 line(s), 16 char(s)"},
+        {"nofinallf", "first\nsecond\nlast\n", "3 line(s), 15 char(s)"},
+        {"longline", longLine + "\nafter 1\nafter 2\n\n", "3 line(s), 100014 char(s)"},
+        {"cp1252", "caf\xc3\xa9 costs 3 \xe2\x82\xac, \xe2\x80\x9cquoted\xe2\x80\x9d\n\n",
+         "1 line(s), 24 char(s)"},
+        {"nul", "before\xe2\x90\x80" "after\n\n", "1 line(s), 12 char(s)"},
+    };
+    Select(CmdInfo);
+    for (const Case& c : cases) {
+        PressDoIt(c.mode);
+        EXPECT_EQ(PaneText(), Echo() + "info \n\n" + c.body) << c.mode;
+        EXPECT_EQ(Status(0), c.status) << c.mode;
+        EXPECT_EQ(Status(1), "") << c.mode;
+    }
+}
+
+TEST_F(DoIt, RefusalsWriteTheirMessageAndRunNothing) {
+    form->searchExprField->ChangeValue("");
+    SetStatus(0, "old");
+    PressDoIt("lines:1");
+    EXPECT_EQ(PaneText(), "Empty searchpattern\nExecution cancelled");
+    EXPECT_EQ(Status(0), "");
+    EXPECT_FALSE(wxFileExists(argLog));
+    EXPECT_FALSE(wxFileExists(dir + "/ham.txt"));
+    EXPECT_EQ(LastRunEnd(), RunEnd::Refused);
+}
+
+TEST_F(DoIt, TypeCarriesTheNumberAndTheGroup) {
+    Select(CmdType);
+    form->numberField->ChangeValue("25");
+    form->argumentField->ChangeValue("de.test");
+    PressDoIt("lines:1");
+    EXPECT_EQ(Args(), (std::vector<std::string>{"type", "-25", "de.test"}));
+    EXPECT_EQ(PaneText().rfind(Echo() + "type -25 de.test\n\n", 0), 0u);
+}
+
+TEST_F(DoIt, AnInterpreterThatCannotStartEndsInCoudntOpen) {
+    setenv("COMSPEC", "/nonexistent/interpreter", 1);
+    Select(CmdInfo);
+    PressDoIt("lines:1");
+    EXPECT_EQ(PaneText(), "/nonexistent/interpreter -c " QUILLET_SOURCE_DIR
+                          "/tests/e2e/standin/ham.exe>ham.txt info \n\nCoudn't open \"ham.txt\n");
+    EXPECT_EQ(LastRunEnd(), RunEnd::NotOpened);
+    EXPECT_NE(Status(1), "");
+}
+
+TEST_F(DoIt, AMissingToolShowsTheInterpretersComplaintAndStatus) {
+    TheProgram().hamDir = dir + "/nowhere";
+    Select(CmdInfo);
+    PressDoIt("lines:1");
+    EXPECT_EQ(Status(0), "0 line(s), 0 char(s)");
+    EXPECT_EQ(Status(1), "Command ended with exit status 127");
+    EXPECT_NE(PaneText().find("[error output]\n"), std::string::npos);
+    EXPECT_NE(PaneText().find("nowhere/ham.exe"), std::string::npos) << PaneText();
+}
+
+TEST_F(DoIt, ErrorOutputAndExitStatusOfTheToolAreKept) {
+    Select(CmdInfo);
+    PressDoIt("stderr-fail");
+    EXPECT_EQ(PaneText(), Echo() + "info \n\n\n\n[error output]\nham: scripted failure\n");
+    EXPECT_EQ(Status(1), "Command ended with exit status 3");
+}
+
+TEST_F(DoIt, TwoRunsInARowStartAfresh) {
+    Select(CmdInfo);
+    PressDoIt("lines:30");
+    EXPECT_EQ(Status(0), "30 line(s), 1470 char(s)");
+    std::ofstream(dir + "/ham.txt", std::ios::app) << "stale line\n";
+    Select(CmdHelp);
+    form->argumentField->ChangeValue("grep");
+    EXPECT_EQ(Status(0), "");
+    PressDoIt("lines:2");
+    EXPECT_EQ(PaneText().rfind(Echo() + "help grep\n\n", 0), 0u);
+    EXPECT_EQ(PaneText().find("stale"), std::string::npos);
+    EXPECT_EQ(Status(0), "2 line(s), 98 char(s)");
+}
+
+TEST_F(DoIt, APaneThatTakesNoMorePointsToTheFile) {
+    pane->SetTextLimit(2000);
+    Select(CmdInfo);
+    PressDoIt("lines:100");
+    EXPECT_EQ(Status(1), "For complete output see ham.txt");
+    // 49 + 1 bytes a line after the echo: the lines that fitted are counted.
+    const std::string text = PaneText();
+    const long shown = static_cast<long>(std::count(text.begin(), text.end(), '\n')) - 2;
+    EXPECT_EQ(Status(0), wxString::Format("%ld line(s), %ld char(s)", shown, shown * 49));
+    EXPECT_LE(text.size(), 2000u);
+    EXPECT_EQ(ReadFile(dir + "/ham.txt").size(), 5000u);
+}
+
+TEST_F(DoIt, SlowToolShowsTheWaitingTextCountingUp) {
+    wxInitAllImageHandlers();
+    std::vector<wxString> statuses;
+    bool shot = false;
+    Ticker ticker([&] {
+        wxString now = Status(0);
+        if (statuses.empty() || statuses.back() != now) statuses.push_back(now);
+        if (!shot && now == "Waiting since 2 sec's") {
+            // What the user sees while the run blocks.
+            wxScreenDC screen;
+            wxRect r = frame->GetScreenRect();
+            wxBitmap bitmap(r.width, r.height);
+            wxMemoryDC mem(bitmap);
+            mem.Blit(0, 0, r.width, r.height, &screen, r.x, r.y);
+            mem.SelectObject(wxNullBitmap);
+            bitmap.SaveFile("/tmp/quillet-waiting.png", wxBITMAP_TYPE_PNG);
+            shot = true;
+        }
+    });
+    ticker.Start(50);
+    Select(CmdInfo);
+    PressDoIt("slow:4");
+    ticker.Stop();
+    ASSERT_GE(statuses.size(), 3u);
+    EXPECT_EQ(statuses[0], "");
+    EXPECT_EQ(statuses[1], "Waiting since 1 sec's");
+    EXPECT_EQ(statuses[2], "Waiting since 2 sec's");
+    EXPECT_EQ(Status(0), "4 line(s), 44 char(s)");
+}
+
+TEST_F(DoIt, EscapeEndsAToolThatNeverEnds) {
+    ASSERT_TRUE(quillet::testing::FocusAndWait(form->doItButton));
+    bool pressed = false;
+    Ticker ticker([&] {
+        if (!pressed && Status(0) == "Waiting since 1 sec's") {
+            pressed = true;
+            wxUIActionSimulator().Char(WXK_ESCAPE);
+        }
+    });
+    ticker.Start(50);
+    Select(CmdInfo);
+    const auto start = wxGetLocalTimeMillis();
+    PressDoIt("forever");
+    ticker.Stop();
+    EXPECT_TRUE(pressed);
+    EXPECT_LT(wxGetLocalTimeMillis() - start, 4000) << "the run ended soon after Escape";
+    EXPECT_EQ(LastRunEnd(), RunEnd::Cancelled);
+    EXPECT_EQ(Status(1), "Cancelled: the output may be incomplete");
+    EXPECT_NE(PaneText().find("tick\n"), std::string::npos);
+    // No stand-in is left running.
+    EXPECT_NE(std::system("pgrep -f '[s]tandin/ham.exe' >/dev/null"), 0);
+    // The window works again: a button press selects a command.
+    Select(CmdHelp);
+    EXPECT_EQ(TheProgram().currentCommand, CmdHelp);
+}
+
+}  // namespace
+}  // namespace quillet
