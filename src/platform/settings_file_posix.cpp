@@ -275,14 +275,15 @@ bool ReplaceFile(const std::string& target, const std::string& content, const st
     }
     if (fd < 0) return false;
 
-    bool ok = true;
     if (old) {
         // Ownership can only be kept by a privileged user; a failure leaves
         // the file ours, which is what a plain save would do as well.
+        // Likewise a file system without modes refuses the change; the copy
+        // then stays private, which errs on the safe side.
         if (::fchown(fd, old->st_uid, old->st_gid) != 0) {}
-        ok = ::fchmod(fd, old->st_mode & 07777) == 0;
+        if (::fchmod(fd, old->st_mode & 07777) != 0) {}
     }
-    ok = ok && WriteAll(fd, content) && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
