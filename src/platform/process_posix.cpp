@@ -135,6 +135,8 @@ bool TrackedCommand::Start(const std::string& interpreter, const std::string& sw
                            const std::string& argument) {
     if (pid_ > 0)
         return false;  // one run per object
+    if (errorFd_ >= 0)
+        close(errorFd_);  // left from a start that failed
     errorFd_ = AnonymousTempFile();
 
     posix_spawn_file_actions_t actions;
