@@ -303,7 +303,11 @@ TEST(GlobalNewTest, EveryFormGoesThroughTheProgramTable) {
     EXPECT_NE(a, b);
     EXPECT_EQ(blocks.LiveCount(), before + 7);
 
+#if defined(__cpp_sized_deallocation)
     ::operator delete(a, std::size_t{0});
+#else
+    ::operator delete(a);
+#endif
     ::operator delete[](b, std::nothrow);
     delete[] wides;
     delete wide;
