@@ -49,14 +49,12 @@ public:
     // started at all.
     bool Start(const std::string& interpreter, const std::string& switchArg,
                const std::string& argument);
-    // True while the started command is still running.  Once it has ended
-    // its exit status is known, but the process is reaped only by Terminate()
-    // or the destructor: until then its id stays reserved, so that signalling
-    // its process group can never reach an unrelated process.
+    // True while the started command is still running; reaps it once ended.
     bool Running();
-    // Ends the command and every process of its group, including those left
-    // behind by a command that has already ended, then reaps it.  Polite
-    // first (SIGTERM), then after a short grace SIGKILL.
+    // Ends a command still running and every process of its group (SIGTERM,
+    // then after a short grace SIGKILL), then reaps it.  A command that has
+    // already ended is left alone: once it is reaped its process-group id is
+    // no longer ours to signal.
     void Terminate();
     // After the end: the exit status (128 + signal number after a signal),
     // or -1 when it never started or its status could not be learnt.
@@ -71,7 +69,6 @@ private:
     pid_t pid_ = -1;
     int exitStatus_ = -1;
     int errorFd_ = -1;
-    bool ended_ = false;
     bool reaped_ = false;
 };
 

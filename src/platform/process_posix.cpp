@@ -65,6 +65,16 @@ void DefaultSignalsInChild() {
     sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
+// Whether the process has ended, leaving it unreaped.
+bool LeaderEnded(pid_t pid) {
+    siginfo_t info{};
+    int rc;
+    do {
+        rc = waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+    } while (rc < 0 && errno == EINTR);
+    return rc < 0 || info.si_pid != 0;
+}
+
 }  // namespace
 
 char PathSeparator() { return '/'; }
@@ -121,12 +131,7 @@ void StartDetached(const std::string& program) {
 }
 
 TrackedCommand::~TrackedCommand() {
-    if (pid_ > 0 && !reaped_) {
-        if (Running())
-            Terminate();
-        else
-            Reap();
-    }
+    Terminate();
     if (errorFd_ >= 0)
         close(errorFd_);
 }
@@ -179,35 +184,32 @@ bool TrackedCommand::Start(const std::string& interpreter, const std::string& sw
 }
 
 bool TrackedCommand::Running() {
-    if (pid_ <= 0 || ended_)
+    if (pid_ <= 0 || reaped_)
         return false;
-    siginfo_t info{};
-    int rc;
+    int status = 0;
+    pid_t rc;
     do {
-        rc = waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT);
+        rc = waitpid(pid_, &status, WNOHANG);
     } while (rc < 0 && errno == EINTR);
-    if (rc < 0) {
-        // Reaped behind our back (SIGCHLD ignored): over, status unknown.
-        ended_ = reaped_ = true;
-        return false;
-    }
-    if (info.si_pid == 0)
+    if (rc == 0)
         return true;
-    ended_ = true;
-    exitStatus_ = info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
+    if (rc == pid_)
+        exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    // Otherwise it was reaped behind our back (SIGCHLD ignored): over, with
+    // its status unknown.
+    reaped_ = true;
     return false;
 }
 
 void TrackedCommand::Terminate() {
-    if (pid_ <= 0 || reaped_)
+    if (!Running())
         return;
-    if (Running()) {
-        killpg(pid_, SIGTERM);
-        for (int waited = 0; waited < kGraceMillis && Running(); waited += 10)
-            SleepMillis(10);
-    }
-    // Also reaches what the command left running in its group; the unreaped
-    // leader keeps the group's id from being given to anyone else.
+    killpg(pid_, SIGTERM);
+    // The grace is watched without reaping: the leader, even ended, keeps
+    // its group's id ours until the SIGKILL below has swept the group of
+    // whatever ignored SIGTERM.
+    for (int waited = 0; waited < kGraceMillis && !LeaderEnded(pid_); waited += 10)
+        SleepMillis(10);
     killpg(pid_, SIGKILL);
     Reap();
 }
@@ -218,10 +220,9 @@ void TrackedCommand::Reap() {
     do {
         rc = waitpid(pid_, &status, 0);
     } while (rc < 0 && errno == EINTR);
-    if (rc == pid_ && !ended_) {
+    if (rc == pid_)
         exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    ended_ = reaped_ = true;
+    reaped_ = true;
 }
 
 std::string TrackedCommand::ErrorOutput(std::size_t maxBytes) const {

@@ -230,7 +230,8 @@ TEST_F(PlatformProcess, TerminateEndsTheWholeGroupWithinASecond) {
     const Case cases[] = {
         {"polite", "sleep 100 & echo $! >child.pid; wait"},
         {"stubborn", "trap '' TERM; sleep 100 & echo $! >child.pid; wait"},
-        {"leader already ended", "sleep 100 & echo $! >child.pid"},
+        {"child outlives the leader",
+         "(trap '' TERM; exec sleep 100) & echo $! >child.pid; wait"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
