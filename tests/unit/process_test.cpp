@@ -159,24 +159,18 @@ TEST_F(PlatformProcess, TrackedCommandRunsInTheCurrentDirectory) {
     EXPECT_EQ(ReadFile(Path("out.txt")), "hi\n");
 }
 
-TEST_F(PlatformProcess, ExitBySignalAndReaping) {
+TEST_F(PlatformProcess, SignalStatusAndAMissingInterpreter) {
     {
         TrackedCommand command;
         ASSERT_TRUE(command.Start("/bin/sh", "-c", "kill -9 $$"));
         RunToEnd(command);
         EXPECT_EQ(command.ExitStatus(), 128 + 9);
-        EXPECT_EQ(command.ErrorOutput(), "");
     }
-    EXPECT_EQ(ZombieChildren(), 0);
-}
-
-TEST_F(PlatformProcess, MissingInterpreterIsReportedAtStart) {
-    TrackedCommand command;
-    EXPECT_FALSE(command.Start(Path("no-such-shell"), "-c", "true"));
-    EXPECT_FALSE(command.Started());
-    EXPECT_FALSE(command.Running());
-    EXPECT_EQ(command.ExitStatus(), -1);
-    command.Terminate();  // harmless
+    TrackedCommand missing;
+    EXPECT_FALSE(missing.Start(Path("no-such-shell"), "-c", "true"));
+    EXPECT_FALSE(missing.Started());
+    EXPECT_FALSE(missing.Running());
+    EXPECT_EQ(missing.ExitStatus(), -1);
     EXPECT_EQ(ZombieChildren(), 0);
 }
 
@@ -222,7 +216,7 @@ pid_t WaitForChildPid(const std::string& path) {
     return pid;
 }
 
-TEST_F(PlatformProcess, TerminateEndsTheWholeGroupWithinASecond) {
+TEST_F(PlatformProcess, TerminateAndDestructorEndTheWholeGroupWithinASecond) {
     struct Case {
         const char* name;
         const char* script;
@@ -247,18 +241,15 @@ TEST_F(PlatformProcess, TerminateEndsTheWholeGroupWithinASecond) {
         EXPECT_TRUE(WaitUntil([&] { return Gone(child); }, 1000)) << child;
         EXPECT_NE(command.ExitStatus(), -1);
     }
-    EXPECT_EQ(ZombieChildren(), 0);
-}
-
-TEST_F(PlatformProcess, DestructorStopsACommandStillRunning) {
     pid_t child = 0;
     {
-        TrackedCommand command;
-        ASSERT_TRUE(command.Start("/bin/sh", "-c", "sleep 100 & echo $! >child.pid; wait"));
+        unlink(Path("child.pid").c_str());
+        TrackedCommand leftRunning;
+        ASSERT_TRUE(leftRunning.Start("/bin/sh", "-c", "sleep 100 & echo $! >child.pid; wait"));
         child = WaitForChildPid(Path("child.pid"));
         ASSERT_GT(child, 0);
     }
-    EXPECT_TRUE(WaitUntil([&] { return Gone(child); }, 1000));
+    EXPECT_TRUE(WaitUntil([&] { return Gone(child); }, 1000)) << "destructor left " << child;
     EXPECT_EQ(ZombieChildren(), 0);
 }
 
