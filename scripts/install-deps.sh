@@ -3,7 +3,7 @@
 set -eu
 packages=(
   build-essential cmake ninja-build pkg-config
-  libwxgtk3.2-dev libx11-dev libgtest-dev googletest
+  libwxgtk3.2-dev libgtk-3-dev libx11-dev libgtest-dev googletest
   xvfb xdotool x11-utils imagemagick
   fonts-liberation2 fonts-dejavu-core
 )

@@ -5,6 +5,7 @@
 #include "app/pane_stream.h"
 #include "app/program.h"
 #include "app/version.h"
+#include "platform/text_control.h"
 #include "platform/text_encoding.h"
 
 namespace quillet {
@@ -17,6 +18,7 @@ OutputPane::OutputPane(wxWindow* parent, int x, int y, int width, int height, lo
     Bind(wxEVT_CHAR, &OutputPane::OnChar, this);
     Bind(wxEVT_DROP_FILES, &OutputPane::OnDropFiles, this);
     DragAcceptFiles(true);
+    platform::PrepareAppend(*this);
 }
 
 OutputPane::~OutputPane() = default;
@@ -49,7 +51,7 @@ void OutputPane::CloseStream() {
 
 void OutputPane::Append(const std::string& utf8) {
     textSize_ += utf8.size();
-    WriteText(wxString::FromUTF8Unchecked(utf8.data(), utf8.size()));
+    platform::AppendUtf8(*this, utf8.data(), utf8.size());
 }
 
 bool OutputPane::LoadTextFile(const std::string& path) {

@@ -28,6 +28,7 @@ namespace {
 const char kOutputFile[] = "ham.txt";
 
 RunEnd lastRunEnd = RunEnd::Refused;
+RunTimes lastRunTimes;
 
 // The command of the previous run, if it outlived its run (a tool that had
 // not yet created ham.txt when the wait ended goes on writing it).  A new
@@ -128,6 +129,8 @@ std::string WaitingText(int seconds) {
 
 RunEnd LastRunEnd() { return lastRunEnd; }
 
+const RunTimes& LastRunTimes() { return lastRunTimes; }
+
 FormValues ReadFormValues(const CommandForm& f, int command) {
     FormValues v;
     v.command = command;
@@ -213,6 +216,7 @@ void OnDoIt() {
         }
     }
     if (guard.Cancelled()) command->Terminate();
+    lastRunTimes.waitEnded = std::chrono::steady_clock::now();
 
     std::ifstream in(kOutputFile, std::ios::binary);
     if (!in.is_open()) {
@@ -226,6 +230,10 @@ void OnDoIt() {
         return;
     }
 
+    // Inserting into a text view that is on screen makes it lay out and
+    // scroll after every hand-over; nothing is drawn while the copy blocks
+    // anyway, so the view gets its text back once, at the end.
+    pane->Freeze();
     CopyResult copied = CopyLines(in, out);
     if (copied.paneFailed) {
         SetStatus(0, wxString::Format("L = %ld, C = %ld", copied.lines, copied.chars));
@@ -233,7 +241,9 @@ void OnDoIt() {
     }
     out.clear();  // the pane may still take the short notes below
     out.flush();
+    pane->Thaw();
     SetStatus(0, CountsText(copied.lines, copied.chars));
+    lastRunTimes.countsShown = std::chrono::steady_clock::now();
     ReportCommandTrouble(out, *command, !copied.paneFailed);
     if (guard.Cancelled()) SetStatus(1, "Cancelled: the output may be incomplete");
     lastRunEnd = guard.Cancelled() ? RunEnd::Cancelled : RunEnd::Copied;

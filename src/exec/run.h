@@ -1,6 +1,7 @@
 #pragma once
 // One press of "Do It": read the form, compose the line, run it hidden, wait
 // for ham.txt, copy it into the pane and report in the status bar.
+#include <chrono>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -25,6 +26,13 @@ void OnDoIt();
 // What a run ended with, for tests and the status bar.
 enum class RunEnd { Refused, NotOpened, Copied, Cancelled };
 RunEnd LastRunEnd();
+
+// When the last run's wait ended and when its final counts were shown: what
+// a user waits for on a big output, measured by the benchmark.
+struct RunTimes {
+    std::chrono::steady_clock::time_point waitEnded, countsShown;
+};
+const RunTimes& LastRunTimes();
 
 // The status texts of a run's end.
 std::string CountsText(long lines, long chars);          // "%d line(s), %d char(s)"

@@ -1,0 +1,199 @@
+// Big output through the real run path into the real pane, under a real
+// display: a 600,000-line ham.txt of about 76 bytes a line with CRLF.
+// Prints times and ratios measured side by side in one run:
+//   the run (end of the wait to the final counts) against the toolkit's own
+//   LoadFile of the same file into a fresh pane, and against a plain line
+//   read; the peak memory the run added; the longest event-loop stall in the
+//   four seconds after the run.
+//   run_bench [LINES]      (needs DISPLAY; use xvfb-run)
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/frame.h>
+#include <wx/init.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+
+#include "app/fonts.h"
+#include "app/main_app.h"
+#include "app/main_frame.h"
+#include "app/output_pane.h"
+#include "app/program.h"
+#include "app/scale.h"
+#include "exec/run.h"
+#include "form/command_form.h"
+#include "platform/environment.h"
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+long StatusKiB(const char* key) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
+    return -1;
+}
+
+void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+void Pump(int ms) {
+    auto until = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < until) {
+        wxTheApp->Yield(true);
+        usleep(2000);
+    }
+}
+
+// The worst gap between ticks of a 20 ms timer while the loop runs freely.
+class StallMeter : public wxTimer {
+public:
+    void Notify() override {
+        auto now = Clock::now();
+        if (ticks_++ > 0) worst_ = std::max(worst_, now - last_);
+        last_ = now;
+    }
+    double WorstMs() const { return Seconds(worst_) * 1000; }
+
+private:
+    long ticks_ = 0;
+    Clock::time_point last_;
+    Clock::duration worst_{};
+};
+
+class BenchApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+}  // namespace
+
+static Clock::time_point gStart = Clock::now();
+static void Mark(const char* what) { std::fprintf(stderr, "[%7.2f] %s\n", Seconds(Clock::now() - gStart), what); }
+
+int main(int argc, char** argv) {
+    const long lines = argc > 1 ? std::atol(argv[1]) : 600000;
+    char dirTemplate[] = "/tmp/quillet-bench-XXXXXX";
+    if (!mkdtemp(dirTemplate)) return 1;
+    const std::string dir = dirTemplate;
+    const std::string source = dir + "/big.txt";
+    {
+        std::ofstream out(source, std::ios::binary);
+        char line[128];
+        for (long i = 1; i <= lines; ++i) {
+            int n = std::snprintf(line, sizeof line,
+                                  "%08ld <%08ld.bench@example.invalid> From: someone  Subject: line %02ld\r\n",
+                                  i, i, i % 100);
+            out.write(line, n);
+        }
+    }
+    const long fileSize = static_cast<long>(std::ifstream(source, std::ios::ate | std::ios::binary).tellg());
+    {
+        std::ofstream tool(dir + "/ham.exe");
+        tool << "#!/bin/sh\ncat '" << source << "'\n";
+    }
+    std::system(("chmod +x '" + dir + "/ham.exe'").c_str());
+    if (chdir(dir.c_str()) != 0) return 1;
+
+    Mark("file written");
+    wxApp::SetInstance(new BenchApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+        std::fprintf(stderr, "no display\n");
+        return 1;
+    }
+    using namespace quillet;
+    Program& p = TheProgram();
+    p.scaleBase = ScaleBaseForScreenWidth(platform::ScreenWidth());
+    MakeFonts(p.scaleBase);
+    p.settingsPath = dir + "/quillet.ini";
+    p.hamDir = dir;
+    p.waitForSys = 1;
+    Mark("wx up");
+    MainFrame* frame = BuildMainWindow();
+    p.initialized = true;
+    p.commandForm->SelectCommand(CmdInfo);
+    Pump(500);
+
+    Mark("window built");
+    // A plain line read of the file.
+    auto t0 = Clock::now();
+    long readLines = 0;
+    {
+        std::ifstream in(source, std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) ++readLines;
+    }
+    const double plainRead = Seconds(Clock::now() - t0);
+
+    Mark("plain read");
+    // The real run, three times, each against a LoadFile into a fresh pane
+    // right after it, so that both see the same machine load; the best of
+    // each counts.  The first run also gives the memory and stall figures.
+    double run = 1e9, loadFile = 1e9;
+    long peak = 0, rssBefore = 0;
+    double stallMs = 0;
+    long paneChars = 0;
+    for (int round = 0; round < 3; ++round) {
+        if (round == 0) {
+            rssBefore = StatusKiB("VmRSS:");
+            ResetPeakMemory();
+        }
+        OnDoIt();
+        run = std::min(run, Seconds(LastRunTimes().countsShown - LastRunTimes().waitEnded));
+        if (round == 0) {
+            peak = StatusKiB("VmHWM:");
+            Mark("run done");
+            if (std::getenv("QUILLET_BENCH_RUN_ONLY")) {
+                std::printf("run, wait end to counts:  %8.3f s\n", run);
+                std::fflush(stdout);
+                std::_Exit(0);
+            }
+            StallMeter meter;
+            meter.Start(20);
+            Pump(4000);
+            meter.Stop();
+            stallMs = meter.WorstMs();
+            paneChars = p.outputPane->GetLastPosition();
+            Mark("stall measured");
+        }
+        auto* fresh = new wxTextCtrl(frame, wxID_ANY, "", wxPoint(0, 0), wxSize(300, 200),
+                                     wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP | wxHSCROLL);
+        fresh->SetFont(*p.paneFont);
+        const auto t = Clock::now();
+        fresh->LoadFile(source);
+        loadFile = std::min(loadFile, Seconds(Clock::now() - t));
+        fresh->Destroy();
+        Mark("loadfile done");
+    }
+
+    const double fileMiB = fileSize / 1048576.0;
+    const double peakAddedMiB = (peak - rssBefore) / 1024.0;
+    std::printf("file: %ld lines, %.1f MiB (CRLF); pane holds %ld characters after the run\n",
+                lines, fileMiB, paneChars);
+    std::printf("plain line read:          %8.3f s (%ld lines)\n", plainRead, readLines);
+    std::printf("run, wait end to counts:  %8.3f s (best of 3)\n", run);
+    std::printf("LoadFile into fresh pane: %8.3f s (best of 3)\n", loadFile);
+    std::printf("ratio run / LoadFile:     %8.2f   (target <= 0.75)\n", run / loadFile);
+    std::printf("ratio run / plain read:   %8.1f\n", run / plainRead);
+    std::printf("peak memory added by run: %8.1f MiB = %.2f x file size (target <= 5)\n",
+                peakAddedMiB, peakAddedMiB / fileMiB);
+    std::printf("longest stall after run:  %8.1f ms (target <= 100)\n", stallMs);
+
+    auto t1 = Clock::now();
+    frame->Destroy();
+    wxEntryCleanup();
+    std::fprintf(stderr, "teardown %.1f s\n", Seconds(Clock::now() - t1));
+    std::system(("rm -rf '" + dir + "'").c_str());
+    return 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Appending to a multi-line text control without the round trip through the
+// toolkit's wide strings, which costs more than the insertion itself when a
+// run hands over tens of megabytes.
+#include <cstddef>
+
+class wxTextCtrl;
+
+namespace quillet::platform {
+
+// Makes control ready for AppendUtf8; call it once, right after creating
+// the control (before it is ever frozen).
+void PrepareAppend(wxTextCtrl& control);
+
+// Appends valid UTF-8 at the end of control's text; works while the control
+// is frozen too.
+void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size);
+
+}  // namespace quillet::platform
