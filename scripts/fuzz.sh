@@ -5,6 +5,7 @@
 set -euo pipefail
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
+QUILLET_FUZZ=1 "$root/scripts/install-deps.sh"
 build=${QUILLET_FUZZ_BUILD:-$root/build-fuzz}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_FUZZ=ON -DQUILLET_BENCH=OFF >/dev/null
