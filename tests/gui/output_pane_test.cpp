@@ -31,13 +31,6 @@ protected:
     OutputPane* pane = nullptr;
 };
 
-TEST_F(OutputPaneTest, GreetingReadsEmptyLineThenNameAndVersion) {
-    pane->WriteGreeting();
-    EXPECT_EQ(pane->GetValue(), "\nQuillet    V. 0.9.10 starting.");
-    EXPECT_FALSE(pane->IsEditable());
-    EXPECT_TRUE(pane->HasFlag(wxTE_DONTWRAP));
-}
-
 TEST_F(OutputPaneTest, TypedCharactersChangeNothingWhileArrowsMoveTheCaret) {
     pane->WriteGreeting();
     const wxString before = pane->GetValue();
@@ -54,18 +47,6 @@ TEST_F(OutputPaneTest, TypedCharactersChangeNothingWhileArrowsMoveTheCaret) {
     sim.Char(WXK_RIGHT);
     PumpEvents(300);
     EXPECT_EQ(pane->GetInsertionPoint(), 5);
-}
-
-TEST(PaneKeyRule, CharacterKeysNeedCtrlSpecialKeysPass) {
-    EXPECT_FALSE(PaneKeyPasses('a', false));
-    EXPECT_FALSE(PaneKeyPasses(WXK_BACK, false));
-    EXPECT_FALSE(PaneKeyPasses(WXK_RETURN, false));
-    EXPECT_FALSE(PaneKeyPasses(WXK_DELETE, false));
-    EXPECT_FALSE(PaneKeyPasses(299, false));
-    EXPECT_TRUE(PaneKeyPasses('c', true));
-    EXPECT_TRUE(PaneKeyPasses(WXK_START, false));
-    EXPECT_TRUE(PaneKeyPasses(WXK_PAGEDOWN, false));
-    EXPECT_TRUE(PaneKeyPasses(WXK_LEFT, false));
 }
 
 TEST_F(OutputPaneTest, StreamShowsTextOnFlushDecodedAndStopsAtTheLimit) {
