@@ -12,19 +12,16 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/filename.h>
 #include <wx/font.h>
-#include <wx/image.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include "app/fonts.h"
 #include "app/main_frame.h"
@@ -393,27 +390,29 @@ TEST(CommandFormStartup, WithStoredValues) {
 // QUILLET_FORM_SHOTS is set, for a person to look at.
 void TakeShots(int base) {
     if (!std::getenv("QUILLET_FORM_SHOTS")) GTEST_SKIP() << "QUILLET_FORM_SHOTS not set";
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
     const wxString dir = "/tmp/quillet-form-shots";
     wxFileName::Mkdir(dir, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     FormWindow w(base);
     CommandForm& f = *w.form;
     auto shoot = [&](const std::string& name) {
+        // An inactive window is drawn greyed out; the picture should show
+        // the form as the user sees it.
+        w.frame->Raise();
+        testing::FocusAndWait(wxWindow::FindFocus() ? wxWindow::FindFocus() : f.doItButton);
         f.Refresh();
         f.Update();
         PumpEvents(300);
         const wxRect rect = f.GetScreenRect();
-        wxBitmap bitmap(rect.width, rect.height);
-        wxMemoryDC memory(bitmap);
-        wxScreenDC screen;
-        memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
-        memory.SelectObject(wxNullBitmap);
-        bitmap.SaveFile(wxString::Format("%s/%d-%s.png", dir, base, name), wxBITMAP_TYPE_PNG);
+        const wxString command = wxString::Format(
+            "import -window root -crop %dx%d+%d+%d %s/%d-%s.png", rect.width, rect.height, rect.x,
+            rect.y, dir, base, name);
+        EXPECT_EQ(wxExecute(command, wxEXEC_SYNC), 0) << command;
     };
     for (const char* name : kListOrder) {
         f.SelectCommand(kNumbers.at(name));
         shoot(name);
     }
+    f.SelectCommand(CmdImport);
     f.goBox->SetValue(true);
     wxCommandEvent tick(wxEVT_CHECKBOX, f.goBox->GetId());
     tick.SetEventObject(f.goBox);
