@@ -68,7 +68,7 @@ void InstallCompactStyle() {
     if (!loadFromData(provider, kCompactCss, static_cast<long>(std::strlen(kCompactCss)),
                       nullptr))
         return;
-    // The screen keeps its own reference for as long as the program runs.
+    // The provider is never released: it styles every window until the end.
     addProvider(screen, provider, kPriorityApplication);
     installed = true;
 }
