@@ -2,14 +2,17 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include <wx/app.h>
 #include <wx/menu.h>
 #include <wx/stockitem.h>
+#include <wx/textctrl.h>
 
 #include "app/output_pane.h"
 #include "app/program.h"
 #include "form/command_form.h"
+#include "form/remembered_values.h"
 #include "platform/message_box.h"
 #include "platform/settings_file.h"
 
@@ -99,12 +102,14 @@ void MainFrame::OnClose(wxCloseEvent& event) {
     if (CommandForm* form = p.commandForm) {
         // Written as they stand, empty texts included; a file that cannot be
         // written loses them silently and the window closes all the same.
-        platform::WriteSettingString(p.settingsPath, "SearchExpr", "0",
-                                     form->searchExprField->GetValue().utf8_string());
-        platform::WriteSettingString(p.settingsPath, "GroupExpr", "0",
-                                     form->groupExprField->GetValue().utf8_string());
-        platform::WriteSettingString(p.settingsPath, "ScoreView", "0",
-                                     form->scoreViewField->GetValue().utf8_string());
+        const std::pair<const char*, wxTextCtrl*> remembered[] = {
+            {kSearchExprSection, form->searchExprField},
+            {kGroupExprSection, form->groupExprField},
+            {kScoreViewSection, form->scoreViewField},
+        };
+        for (const auto& [section, field] : remembered)
+            platform::WriteSettingString(p.settingsPath, section, kRememberedKey,
+                                         field->GetValue().utf8_string());
     }
     (void)event;
     Destroy();

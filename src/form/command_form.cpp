@@ -124,6 +124,20 @@ CommandForm::CommandForm(wxWindow* parent, int x, int y, int width, int height, 
         if (doItHandler_) doItHandler_();
     });
     doItButton->SetDefault();
+    // Return in a text field presses the default button, as in a dialog;
+    // GTK leaves that to the field, which does nothing with it.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        const int key = event.GetKeyCode();
+        if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers() &&
+            wxDynamicCast(FindFocus(), wxTextCtrl) && IsDescendant(FindFocus()) &&
+            doItButton->IsShown()) {
+            CallAfter([this] {
+                if (doItHandler_) doItHandler_();
+            });
+            return;
+        }
+        event.Skip();
+    });
 
     EnableButtons();
     SelectCommand(CmdGrep);

@@ -1,8 +1,8 @@
 #include "form/compact_style.h"
 
-#include <dlfcn.h>
-
-#include <cstring>
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
 
 namespace quillet {
 
@@ -32,45 +32,26 @@ checkbutton check, radiobutton radio {
 }
 )css";
 
-// GTK's style priority for a program's own provider; above the theme's.
-constexpr unsigned kPriorityApplication = 600;
-
-// The toolkit is linked with GTK but its headers are not part of this
-// build, so the four calls are looked up in the already loaded library.
-using CssProviderNew = void* (*)();
-using CssProviderLoadFromData = int (*)(void*, const char*, long, void**);
-using ScreenGetDefault = void* (*)();
-using AddProviderForScreen = void (*)(void*, void*, unsigned);
-
-template <class F>
-F Lookup(const char* name) {
-    return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
-}
-
 }  // namespace
 
 void InstallCompactStyle() {
+#ifdef __WXGTK__
     static bool installed = false;
     if (installed) return;
-
-    auto providerNew = Lookup<CssProviderNew>("gtk_css_provider_new");
-    auto loadFromData = Lookup<CssProviderLoadFromData>("gtk_css_provider_load_from_data");
-    auto screenDefault = Lookup<ScreenGetDefault>("gdk_screen_get_default");
-    auto addProvider =
-        Lookup<AddProviderForScreen>("gtk_style_context_add_provider_for_screen");
-    if (!providerNew || !loadFromData || !screenDefault || !addProvider) return;
-
-    void* screen = screenDefault();
+    GdkScreen* screen = gdk_screen_get_default();
     if (screen == nullptr) return;
-    void* provider = providerNew();
-    if (provider == nullptr) return;
+    GtkCssProvider* provider = gtk_css_provider_new();
     // A rejected rule keeps the theme's look; that is ugly, not fatal.
-    if (!loadFromData(provider, kCompactCss, static_cast<long>(std::strlen(kCompactCss)),
-                      nullptr))
+    if (!gtk_css_provider_load_from_data(provider, kCompactCss, -1, nullptr)) {
+        g_object_unref(provider);
         return;
-    // The provider is never released: it styles every window until the end.
-    addProvider(screen, provider, kPriorityApplication);
+    }
+    // The provider styles every window until the end; the screen keeps it.
+    gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
     installed = true;
+#endif
 }
 
 }  // namespace quillet
