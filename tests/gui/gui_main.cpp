@@ -46,6 +46,15 @@ public:
     bool OnInit() override { return true; }
 };
 
+// A failed toolkit assertion would open a modal box and hang the run; it
+// fails the test instead.
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                  const wxString& msg) {
+    ADD_FAILURE_AT(file.utf8_string().c_str(), line)
+        << "wx assertion " << cond.utf8_string() << " in " << func.utf8_string() << ": "
+        << msg.utf8_string();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,6 +73,7 @@ int main(int argc, char** argv) {
     }
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
 
+    wxSetAssertHandler(FailOnAssert);
     wxApp::SetInstance(new GuiTestApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
         std::fprintf(stderr, "cannot start the GUI (DISPLAY=%s)\n",
