@@ -31,7 +31,7 @@ void FitToContent(wxWindow* control) {
     control->InvalidateBestSize();
     const wxSize best = control->GetBestSize();
     wxSize size = best;
-    if (wxDynamicCast(control, wxTextCtrl) || wxDynamicCast(control, wxButton))
+    if (dynamic_cast<wxTextCtrl*>(control) || dynamic_cast<wxButton*>(control))
         size.x = control->GetSize().x;
     if (size != control->GetSize()) control->SetSize(size);
 }
@@ -129,7 +129,7 @@ CommandForm::CommandForm(wxWindow* parent, int x, int y, int width, int height, 
     Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
         const int key = event.GetKeyCode();
         if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers() &&
-            wxDynamicCast(FindFocus(), wxTextCtrl) && IsDescendant(FindFocus()) &&
+            dynamic_cast<wxTextCtrl*>(FindFocus()) && IsDescendant(FindFocus()) &&
             doItButton->IsShown()) {
             CallAfter([this] {
                 if (doItHandler_) doItHandler_();

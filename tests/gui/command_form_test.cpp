@@ -142,7 +142,7 @@ void ExpectNothingOverlapsOrIsClipped(const FormWindow& w, const std::string& la
         const wxSize best = shown[i]->GetBestSize();
         const wxString what = layout + ": " + describe(shown[i]);
         // Text fields have given widths and scroll; only the height must fit.
-        if (!wxDynamicCast(shown[i], wxTextCtrl)) {
+        if (!dynamic_cast<wxTextCtrl*>(shown[i])) {
             EXPECT_GE(a.width, best.x) << what;
         }
         EXPECT_GE(a.height, best.y) << what;
@@ -190,7 +190,7 @@ TEST(CommandFormSelection, EachButtonSwitchesTheWholeForm) {
         const auto [shown, focus] = ExpectedFor(f, c.number);
         std::set<wxWindow*> arguments;
         for (wxWindow* child : f.GetChildren())
-            if (child->IsShown() && child != f.headingLabel && !wxDynamicCast(child, wxButton))
+            if (child->IsShown() && child != f.headingLabel && !dynamic_cast<wxButton*>(child))
                 arguments.insert(child);
         EXPECT_EQ(arguments, shown);
         EXPECT_FALSE(f.commandButtons[c.number]->IsShown());
