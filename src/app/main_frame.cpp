@@ -42,6 +42,16 @@ MainFrame::MainFrame(wxWindow* parent, const wxString& title, int x, int y, int 
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
 }
 
+MainFrame::~MainFrame() {
+    // The form and the pane go with the window; nothing may reach them after.
+    Program& p = TheProgram();
+    if (p.mainFrame == this) {
+        p.mainFrame = nullptr;
+        p.commandForm = nullptr;
+        p.outputPane = nullptr;
+    }
+}
+
 void MainFrame::BuildMenus() {
     auto* fileMenu = new wxMenu;
     // The toolkit's exit label is "&Quit" on GTK; users of this program know

@@ -11,6 +11,7 @@ enum MenuId { kMenuExit = 1, kMenuAbout = 10, kMenuHistory = 11 };
 class MainFrame : public wxFrame {
 public:
     MainFrame(wxWindow* parent, const wxString& title, int x, int y, int width, int height);
+    ~MainFrame() override;
 
     // Builds the first menu (exit) and the help menu (About, History).
     void BuildMenus();

@@ -56,23 +56,14 @@ wait_exit() {
 }
 
 # Keys go to the window under the pointer when no window manager runs.
-keys_to() { # keys_to WID KEY...
-  local wid=$1; shift
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
+point_at() { # point_at WID
+  eval "$(xdotool getwindowgeometry --shell "$1")"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
-  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
   sleep 0.3
-  xdotool key --delay 60 "$@"
 }
-
-type_to() { # type_to WID TEXT
-  local wid=$1; shift
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
-  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
-  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-  sleep 0.3
-  xdotool type --delay 60 "$1"
-}
+keys_to() { local wid=$1; shift; point_at "$wid"; xdotool key --delay 60 "$@"; }
+type_to() { point_at "$1"; xdotool type --delay 60 "$2"; }
 
 finish() {
   if [ "$FAILURES" -eq 0 ]; then echo "all checks passed"; exit 0; fi

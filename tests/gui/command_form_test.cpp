@@ -18,12 +18,9 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
-#include "app/fonts.h"
 #include "app/main_frame.h"
 #include "app/program.h"
-#include "app/scale.h"
 #include "fields/validated_text.h"
-#include "form/compact_style.h"
 #include "gui_support.h"
 
 namespace quillet {
@@ -32,43 +29,7 @@ namespace {
 using testing::PumpEvents;
 using testing::PumpUntil;
 
-// A main window holding only the form, set up as start-up does it.
-struct FormWindow {
-    explicit FormWindow(int base, const std::string& settings = "/nonexistent/quillet.ini") {
-        InstallCompactStyle();
-        Program& p = TheProgram();
-        p.scaleBase = base;
-        MakeFonts(base);
-        p.settingsPath = settings;
-        const int width = Scaled(Scaled(240, base), base);
-        frame = new MainFrame(nullptr, "Quillet ", Px(31), Px(31), width,
-                              Scaled(Scaled(280, base), base));
-        frame->CreateStatusBar(2);
-        p.mainFrame = frame;
-        form = new CommandForm(frame, -1, -1, width, Px(94), wxBORDER_SIMPLE, "panel");
-        p.commandForm = form;
-        frame->SetClientSize(form->GetSize());
-        frame->Show();
-        PumpUntil([this] { return frame->IsShownOnScreen(); });
-        PumpEvents(100);
-    }
-    ~FormWindow() {
-        Program& p = TheProgram();
-        frame->Destroy();
-        PumpEvents(50);
-        p.mainFrame = nullptr;
-        p.commandForm = nullptr;
-        p.currentCommand = 0;
-        for (wxFont** font : {&p.formLabelFont, &p.formButtonFont, &p.headingFont, &p.paneFont}) {
-            delete *font;
-            *font = nullptr;
-        }
-        p.scaleBase = 1024;
-        p.settingsPath.clear();
-    }
-    MainFrame* frame = nullptr;
-    CommandForm* form = nullptr;
-};
+using testing::ProgramWindow;
 
 struct Command {
     int number;
@@ -126,7 +87,7 @@ bool FocusReaches(wxWindow* window) {
 
 // A label under its field or a button narrower than its text is a fault even
 // where every number is met.
-void ExpectNothingOverlapsOrIsClipped(const FormWindow& w, const std::string& layout) {
+void ExpectNothingOverlapsOrIsClipped(const ProgramWindow& w, const std::string& layout) {
     PumpEvents(150);  // sizes are the toolkit's only once on screen
     std::vector<wxWindow*> shown;
     for (wxWindow* child : w.form->GetChildren())
@@ -154,7 +115,8 @@ void ExpectNothingOverlapsOrIsClipped(const FormWindow& w, const std::string& la
 }
 
 void CheckEveryLayout(int base) {
-    FormWindow w(base);
+    ProgramWindow w;
+    ASSERT_EQ(TheProgram().scaleBase, base) << "run on a screen " << base << " pixels wide";
     CommandForm& f = *w.form;
     for (const Command& c : kListOrder) {
         f.SelectCommand(c.number);
@@ -170,7 +132,7 @@ TEST(CommandFormLayout, NothingOverlapsOrIsClippedAtBase1024) { CheckEveryLayout
 TEST(CommandFormLayoutAt1280, NothingOverlapsOrIsClippedAtBase1280) { CheckEveryLayout(1280); }
 
 TEST(CommandFormSelection, EachButtonSwitchesTheWholeForm) {
-    FormWindow w(1024);
+    ProgramWindow w;
     CommandForm& f = *w.form;
     ASSERT_TRUE(testing::FocusAndWait(f.searchExprField));
     // Grep is current at start-up, so its button is pressed last.
@@ -211,7 +173,7 @@ TEST(CommandFormSelection, EachButtonSwitchesTheWholeForm) {
 }
 
 TEST(CommandFormValues, SurviveSwitching) {
-    FormWindow w(1024);
+    ProgramWindow w;
     CommandForm& f = *w.form;
     f.SelectCommand(CmdGroups);
     f.argumentField->SetValue("alt.*");
@@ -232,7 +194,7 @@ TEST(CommandFormValues, SurviveSwitching) {
 }
 
 TEST(CommandFormValues, GoBoxShowsTheGroupNameAndMovesTheFocus) {
-    FormWindow w(1024);
+    ProgramWindow w;
     CommandForm& f = *w.form;
     auto toggleGo = [&](bool to) {
         ClickOn(f.goBox);
@@ -259,7 +221,7 @@ TEST(CommandFormValues, GoBoxShowsTheGroupNameAndMovesTheFocus) {
 }
 
 TEST(CommandFormStartup, WithoutSettingsFile) {
-    FormWindow w(1024);
+    ProgramWindow w;
     CommandForm& f = *w.form;
     EXPECT_EQ(TheProgram().currentCommand, CmdGrep);
     EXPECT_EQ(f.headingLabel->GetLabel(), "Grep");
@@ -278,7 +240,7 @@ TEST(CommandFormStartup, WithStoredValues) {
     std::ofstream(path.utf8_string()) << "[Setup]\nHamDir=/tmp\n[SearchExpr]\n0=\n[GroupExpr]\n0="
                                       << longValue << "\n[ScoreView]\n0=de.comp.*\n";
     {
-        FormWindow w(1024, path.utf8_string());
+        ProgramWindow w(path.utf8_string());
         EXPECT_EQ(w.form->searchExprField->GetValue(), "From:.*Ivo Marrek");
         EXPECT_EQ(w.form->groupExprField->GetValue(), wxString::FromUTF8(longValue).Left(259));
         EXPECT_EQ(w.form->scoreViewField->GetValue(), "de.comp.*");

@@ -2,42 +2,14 @@
 // state file, starts a real wx application, then runs the tests in it.
 #include "gui_support.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
-#include <wx/evtloop.h>
 #include <wx/init.h>
-#include <wx/uiaction.h>
 
-namespace quillet::testing {
-
-void PumpEvents(int ms) {
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    do {
-        wxYield();
-        wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-        while (loop && loop->Pending()) loop->Dispatch();
-        wxTheApp->ProcessIdle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } while (std::chrono::steady_clock::now() < until);
-}
-
-bool FocusAndWait(wxWindow* win) {
-    wxWindow* top = wxGetTopLevelParent(win);
-    if (top) {
-        top->Raise();
-        top->SetFocus();
-    }
-    win->SetFocus();
-    return PumpUntil([win] { return wxWindow::FindFocus() == win; }, 3000);
-}
-
-}  // namespace quillet::testing
 
 namespace {
 

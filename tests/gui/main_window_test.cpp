@@ -1,67 +1,42 @@
 #include <cstdio>
 #include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
-#include "app/fonts.h"
-#include "app/main_app.h"
 #include "app/main_frame.h"
 #include "app/output_pane.h"
 #include "app/program.h"
-#include "app/scale.h"
 #include "form/command_form.h"
 #include "gui_support.h"
-#include "platform/environment.h"
-#include "platform/settings_file.h"
 
 namespace quillet {
 namespace {
 
 using quillet::testing::PumpEvents;
 using quillet::testing::PumpUntil;
+using quillet::testing::ReadFile;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Builds the main window as start-up does, on whatever screen the test runs.
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        Program& p = TheProgram();
-        p.scaleBase = ScaleBaseForScreenWidth(platform::ScreenWidth());
-        MakeFonts(p.scaleBase);
         settingsPath = ::testing::TempDir() + "/main-window-" +
                        ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
         std::remove(settingsPath.c_str());
-        p.settingsPath = settingsPath;
-        frame = BuildMainWindow();
-        p.initialized = true;
-        PumpUntil([&] { return frame->IsShownOnScreen(); });
-        PumpEvents(200);
+        window = std::make_unique<testing::ProgramWindow>(settingsPath);
+        frame = window->frame;
     }
-    void TearDown() override {
-        if (frame) frame->Destroy();
-        PumpEvents(50);
-        Program& p = TheProgram();
-        p.mainFrame = nullptr;
-        p.commandForm = nullptr;
-        p.outputPane = nullptr;
-        p.initialized = false;
-    }
+    void TearDown() override { window.reset(); }
     // Client size after a resize has gone through the windowing system.
     void ResizeClient(int width, int height) {
         frame->SetClientSize(width, height);
         PumpUntil([&] { return frame->GetClientSize() == wxSize(width, height); });
         PumpEvents(100);
     }
+    std::unique_ptr<testing::ProgramWindow> window;
     MainFrame* frame = nullptr;
     std::string settingsPath;
 };
@@ -118,7 +93,6 @@ TEST_F(MainWindow, CloseBoxSavesTheThreeFieldsInOrder) {
     form->groupExprField->ChangeValue("");
     form->scoreViewField->ChangeValue(wxString::FromUTF8("gr\xc3\xbcn"));
     frame->Close();
-    frame = nullptr;
     PumpEvents(50);
     EXPECT_EQ(ReadFile(settingsPath),
               "; mine\n[Setup]\nHamDir=/srv/ham\n[SearchExpr]\n0=abc\n[GroupExpr]\n0=\n"

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,12 +26,9 @@
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
-#include "app/fonts.h"
-#include "app/main_app.h"
 #include "app/main_frame.h"
 #include "app/output_pane.h"
 #include "app/program.h"
-#include "app/scale.h"
 #include "fields/validated_text.h"
 #include "form/command_form.h"
 #include "gui_support.h"
@@ -40,12 +39,19 @@ namespace {
 
 using quillet::testing::PumpEvents;
 using quillet::testing::PumpUntil;
+using quillet::testing::ReadFile;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+// Whether a process other than this one has dir as its working directory.
+bool AnyProcessWorksIn(const std::string& dir) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos ||
+            name == std::to_string(getpid()))
+            continue;
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path() / "cwd", error) == dir) return true;
+    }
+    return false;
 }
 
 // Calls a function every few milliseconds while a run blocks in Do It; the
@@ -71,44 +77,26 @@ protected:
         setenv("QUILLET_STANDIN_LOG", argLog.c_str(), 1);
         unsetenv("COMSPEC");
 
-        Program& p = TheProgram();
-        p.scaleBase = ScaleBaseForScreenWidth(platform::ScreenWidth());
-        MakeFonts(p.scaleBase);
-        p.settingsPath = dir + "/quillet.ini";
-        p.hamDir = QUILLET_SOURCE_DIR "/tests/e2e/standin";
-        p.waitForSys = 1;
-        frame = BuildMainWindow();
-        p.initialized = true;
-        PumpUntil([&] { return frame->IsShownOnScreen(); });
-        PumpEvents(100);
-        form = p.commandForm;
-        pane = p.outputPane;
+        window = std::make_unique<testing::ProgramWindow>(dir + "/quillet.ini");
+        TheProgram().hamDir = QUILLET_SOURCE_DIR "/tests/e2e/standin";
+        TheProgram().waitForSys = 1;
+        frame = window->frame;
+        form = window->form;
+        pane = window->pane;
     }
     void TearDown() override {
-        frame->Destroy();
-        PumpEvents(50);
-        Program& p = TheProgram();
-        p.mainFrame = nullptr;
-        p.commandForm = nullptr;
-        p.outputPane = nullptr;
-        p.initialized = false;
+        window.reset();
         unsetenv("QUILLET_STANDIN_MODE");
         unsetenv("COMSPEC");
         ASSERT_EQ(chdir(oldDir.c_str()), 0);
         std::system(("rm -rf '" + dir + "'").c_str());
     }
 
-    void Select(int command) {
-        wxCommandEvent click(wxEVT_BUTTON, form->commandButtons[command]->GetId());
-        click.SetEventObject(form->commandButtons[command]);
-        form->commandButtons[command]->ProcessWindowEvent(click);
-    }
+    void Select(int command) { testing::Click(form->commandButtons[command]); }
     // Presses Do It as a click does: through the button's own event.
     void PressDoIt(const char* mode) {
         setenv("QUILLET_STANDIN_MODE", mode, 1);
-        wxCommandEvent click(wxEVT_BUTTON, form->doItButton->GetId());
-        click.SetEventObject(form->doItButton);
-        form->doItButton->ProcessWindowEvent(click);
+        testing::Click(form->doItButton);
     }
     wxString Status(int field) { return frame->GetStatusBar()->GetStatusText(field); }
     std::string PaneText() { return pane->GetValue().utf8_string(); }
@@ -124,6 +112,7 @@ protected:
     }
 
     std::string dir, oldDir, argLog;
+    std::unique_ptr<testing::ProgramWindow> window;
     MainFrame* frame = nullptr;
     CommandForm* form = nullptr;
     OutputPane* pane = nullptr;
@@ -289,8 +278,8 @@ TEST_F(DoIt, EscapeEndsAToolThatNeverEnds) {
     EXPECT_EQ(LastRunEnd(), RunEnd::Cancelled);
     EXPECT_EQ(Status(1), "Cancelled: the output may be incomplete");
     EXPECT_NE(PaneText().find("tick\n"), std::string::npos);
-    // No stand-in is left running.
-    EXPECT_NE(std::system("pgrep -f '[s]tandin/ham.exe' >/dev/null"), 0);
+    // Nothing the run started is left running in its directory.
+    EXPECT_FALSE(AnyProcessWorksIn(dir));
     // The window works again: a button press selects a command.
     Select(CmdHelp);
     EXPECT_EQ(TheProgram().currentCommand, CmdHelp);
