@@ -167,8 +167,9 @@ int main(int argc, char** argv) {
             paneChars = p.outputPane->GetLastPosition();
             Mark("stall measured");
         }
-        auto* fresh = new wxTextCtrl(frame, wxID_ANY, "", wxPoint(0, 0), wxSize(300, 200),
-                                     wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP | wxHSCROLL);
+        const wxRect paneRect = p.outputPane->GetRect();
+        auto* fresh = new OutputPane(frame, paneRect.x, paneRect.y, paneRect.width,
+                                     paneRect.height);
         fresh->SetFont(*p.paneFont);
         const auto t = Clock::now();
         fresh->LoadFile(source);

@@ -20,6 +20,7 @@
 #include "fields/validated_text.h"
 #include "form/command_form.h"
 #include "platform/process.h"
+#include "platform/text_control.h"
 
 namespace quillet {
 
@@ -233,7 +234,7 @@ void OnDoIt() {
     // Inserting into a text view that is on screen makes it lay out and
     // scroll after every hand-over; nothing is drawn while the copy blocks
     // anyway, so the view gets its text back once, at the end.
-    pane->Freeze();
+    platform::BeginBulkAppend(*pane);
     CopyResult copied = CopyLines(in, out);
     if (copied.paneFailed) {
         SetStatus(0, wxString::Format("L = %ld, C = %ld", copied.lines, copied.chars));
@@ -241,7 +242,7 @@ void OnDoIt() {
     }
     out.clear();  // the pane may still take the short notes below
     out.flush();
-    pane->Thaw();
+    platform::EndBulkAppend(*pane);
     SetStatus(0, CountsText(copied.lines, copied.chars));
     lastRunTimes.countsShown = std::chrono::steady_clock::now();
     ReportCommandTrouble(out, *command, !copied.paneFailed);

@@ -16,4 +16,12 @@ void PrepareAppend(wxTextCtrl& control);
 // is frozen too.
 void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size);
 
+// Between these two calls the control's text may grow by AppendUtf8 without
+// the view and the toolkit following every piece: the view lets go of the
+// text and takes it back, laid out anew, at the end, and the control's own
+// change notifications are held back.  Nothing is drawn meanwhile either
+// way, since the caller blocks the event loop.
+void BeginBulkAppend(wxTextCtrl& control);
+void EndBulkAppend(wxTextCtrl& control);
+
 }  // namespace quillet::platform
