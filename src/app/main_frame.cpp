@@ -19,11 +19,11 @@
 namespace quillet {
 
 const char kAboutText[] =
-    "Quillet, a front end for the console tool of a news server.\n"
-    "\n"
-    "Pick a command, fill in its fields, strike Do It:\n"
-    "the tool's answer appears in the pane below.\n"
-    "\n"
+    "Quillet    V. 0.9.10\n"
+    "A front end for the console tool of the news server.\n"
+    "Written by the Quillet developers.\n"
+    "Thanks to everyone who tried the early releases\n"
+    "and told us what broke.\n"
     "Free software, offered as it is, without warranty.";
 
 const char kHistoryText[] =
