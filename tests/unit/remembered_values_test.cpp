@@ -1,22 +1,9 @@
-#include "form/command_table.h"
-
-#include <string>
+#include "form/remembered_values.h"
 
 #include <gtest/gtest.h>
 
-#include "form/remembered_values.h"
-
 namespace quillet {
 namespace {
-
-TEST(CommandTable, KnowsExactlyTheElevenCommands) {
-    EXPECT_EQ(FindLayout(0), nullptr);
-    EXPECT_EQ(FindLayout(kCommandCount + 1), nullptr);
-    for (int c = 1; c <= kCommandCount; ++c) {
-        ASSERT_NE(FindLayout(c), nullptr) << c;
-        EXPECT_EQ(FindLayout(c)->number, c);
-    }
-}
 
 TEST(RememberedValues, CutCountsCharactersNotBytes) {
     EXPECT_EQ(CutToCharacters("abc", 259), "abc");
