@@ -3,6 +3,7 @@
 #include <clocale>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -23,10 +24,12 @@ bool FieldKeeps(int kind, std::wstring_view text) {
     return verdict == TextVerdict::Accept;
 }
 
+std::string Show(int kind, std::wstring_view text) {
+    return " kind " + std::to_string(kind) + " " + testing::PrintToString(std::wstring(text));
+}
+
 void Expect(int kind, std::initializer_list<const wchar_t*> texts, bool kept) {
-    for (const wchar_t* text : texts)
-        EXPECT_EQ(FieldKeeps(kind, text), kept)
-            << "kind " << kind << " " << testing::PrintToString(std::wstring(text));
+    for (const wchar_t* text : texts) EXPECT_EQ(FieldKeeps(kind, text), kept) << Show(kind, text);
 }
 
 TEST(NumericChecks, IntegerKinds) {
@@ -68,11 +71,12 @@ TEST(NumericChecks, RealKinds) {
 }
 
 TEST(NumericChecks, CommaConversionAndLocale) {
-    EXPECT_EQ(CheckText(KindReal, L"1,"), TextVerdict::ConvertComma);
-    EXPECT_EQ(CheckText(KindNonNegativeReal, L"1,5,5"), TextVerdict::ConvertComma);
-    EXPECT_EQ(CheckText(KindReal, L"1.,"), TextVerdict::Refuse);
-    EXPECT_EQ(CheckText(KindReal, L"1e,"), TextVerdict::Refuse);
-    EXPECT_EQ(CheckText(KindUnsignedLong, L"1,"), TextVerdict::Refuse);
+    using V = TextVerdict;
+    const std::tuple<int, const wchar_t*, V> verdicts[] = {{KindReal, L"1,", V::ConvertComma},
+        {KindNonNegativeReal, L"1,5,5", V::ConvertComma}, {KindReal, L"1.,", V::Refuse},
+        {KindReal, L"1e,", V::Refuse}, {KindUnsignedLong, L"1,", V::Refuse}};
+    for (const auto& [kind, text, verdict] : verdicts)
+        EXPECT_EQ(CheckText(kind, text), verdict) << Show(kind, text);
     EXPECT_EQ(ConvertCommas(L",1,,"), L".1..");
     // A decimal-comma locale, where one is installed, must not change the reading.
     std::string saved = std::setlocale(LC_NUMERIC, nullptr);
@@ -83,15 +87,12 @@ TEST(NumericChecks, CommaConversionAndLocale) {
 }
 
 TEST(NumericChecks, CaretGoesBackToWhereTheRefusedCharacterWent) {
-    EXPECT_EQ(CaretAfterSet(11, 11, L"4294967295"), 10);
-    EXPECT_EQ(CaretAfterSet(3, 11, L"4294967295"), 2);
-    EXPECT_EQ(CaretAfterSet(2, 2, L"1."), 2);  // but not from behind a point
-    EXPECT_EQ(CaretAfterSet(1, 1, L"."), 1);
-    EXPECT_EQ(CaretAfterSet(1, 1, L"x"), 1);  // nor after a single character
-    EXPECT_EQ(CaretAfterSet(1, 1, L""), 0);
-    EXPECT_EQ(CaretAfterSet(1, 2, L"12"), 0);
-    EXPECT_EQ(CaretAfterSet(0, 3, L"12"), 0);
-    EXPECT_EQ(CaretAfterSet(25, 25, L"12"), 2);  // never beyond the end
+    // Not from behind a point, nor after a single character, and never beyond the end.
+    const std::tuple<long, long, const wchar_t*, long> cases[] = {
+        {11, 11, L"4294967295", 10}, {3, 11, L"4294967295", 2}, {2, 2, L"1.", 2}, {1, 1, L".", 1},
+        {1, 1, L"x", 1}, {1, 1, L"", 0}, {1, 2, L"12", 0}, {0, 3, L"12", 0}, {25, 25, L"12", 2}};
+    for (const auto& [from, to, text, caret] : cases)
+        EXPECT_EQ(CaretAfterSet(from, to, text), caret) << from << "-" << to << Show(0, text);
 }
 
 TEST(NumericChecks, AgreeWithAnIndependentReading) {
@@ -110,16 +111,13 @@ TEST(NumericChecks, AgreeWithAnIndependentReading) {
         for (int n = count(rng); n > 0; --n) text += pieces[pick(rng)];
         for (int kind = -1; kind <= 7; ++kind) {
             bool kept = FieldKeeps(kind, text);
-            ASSERT_EQ(kept, oracle::Accepted(kind, text))
-                << "kind " << kind << " " << testing::PrintToString(text);
+            ASSERT_EQ(kept, oracle::Accepted(kind, text)) << Show(kind, text);
             accepted[kind + 1] += kept;
         }
     }
     // Both verdicts must be common for every kind for the test to mean anything.
-    for (int kind = 0; kind <= 6; ++kind) {
-        EXPECT_GT(accepted[kind + 1], 1000) << kind;
-        EXPECT_LT(accepted[kind + 1], 29000) << kind;
-    }
+    for (int kind = 0; kind <= 6; ++kind)
+        EXPECT_TRUE(accepted[kind + 1] > 1000 && accepted[kind + 1] < 29000) << kind << " " << accepted[kind + 1];
 }
 
 }  // namespace

@@ -26,20 +26,18 @@ namespace quillet::oracle {
 inline bool IntegerAccepted(std::wstring_view text, const wchar_t* plusMax,
                             const wchar_t* minusMax = nullptr) {
     static const std::wregex withMinus(L" *([+-]?)0*([0-9]*)"), plusOnly(L" *(\\+?)0*([0-9]*)");
-    std::wstring s(text), max;
+    const std::wstring s(text);
     std::wsmatch m;
     if (!std::regex_match(s, m, minusMax ? withMinus : plusOnly)) return false;
-    max = m[1] == L"-" ? minusMax : plusMax;
-    std::wstring digits = m[2];
+    const std::wstring max = m[1] == L"-" ? minusMax : plusMax, digits = m[2];
     return digits.size() != max.size() ? digits.size() < max.size() : digits <= max;
 }
 
 // Whether a text of the real form denotes a value below zero.  Values so
 // small that they round to zero are -0, which is not below zero.
 inline bool RealBelowZero(const std::wstring& s) {
-    std::string n;
-    for (wchar_t c : s)
-        if (c != L' ') n.push_back(static_cast<char>(c));
+    std::string n;  // the text is ASCII: the form admits nothing else
+    std::copy_if(s.begin(), s.end(), std::back_inserter(n), [](wchar_t c) { return c != L' '; });
     double value = 0;
     auto result = std::from_chars(n.data(), n.data() + n.size(), value);
     if (result.ec != std::errc::result_out_of_range) return result.ec == std::errc() && value < 0;

@@ -19,9 +19,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 std::string ReadFile(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
+    return (std::ostringstream() << std::ifstream(path).rdbuf()).str();
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
@@ -30,12 +28,10 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     return true;
 }
 
-bool Ended(TrackedCommand& command) { return WaitUntil([&] { return !command.Running(); }); }
-
 // Gone or a zombie: whoever adopted it may simply not reap.
 bool Gone(pid_t pid) {
-    std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    auto close = stat.rfind(')');
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
     return close == std::string::npos || stat[close + 2] == 'Z' || stat[close + 2] == 'X';
 }
 
@@ -44,16 +40,12 @@ bool Gone(pid_t pid) {
 bool NoZombie() { return waitpid(-1, nullptr, WNOHANG) <= 0; }
 
 // Each test runs in a fresh temporary directory of its own.
-class PlatformProcess : public testing::Test {
-protected:
+struct PlatformProcess : testing::Test {
     void SetUp() override {
         ASSERT_NE(mkdtemp(dir_.data()), nullptr);
         std::filesystem::current_path(dir_);
     }
-    void TearDown() override {
-        std::filesystem::current_path(oldCwd_);
-        std::filesystem::remove_all(dir_);
-    }
+    void TearDown() override { std::filesystem::current_path(oldCwd_), std::filesystem::remove_all(dir_); }
     std::filesystem::path oldCwd_ = std::filesystem::current_path();
     std::string dir_ = std::filesystem::temp_directory_path().string() + "/quillet-proc-XXXXXX";
 };
@@ -93,7 +85,7 @@ TEST_F(PlatformProcess, TrackedCommandReportsStatusAndErrorOutputAndGetsNoDescri
         "/bin/sh", "-c", Probe() + " >out.txt; echo oops >&2; [ -e /proc/$$/fd/77 ] || exit 3"));
     ASSERT_TRUE(killed.Start("/bin/sh", "-c", "kill -9 $$"));
     ASSERT_TRUE(chatty.Start("/bin/sh", "-c", "yes x | head -c 300000 >&2"));  // never blocks
-    bool ended = Ended(command) && Ended(killed) && Ended(chatty);
+    bool ended = WaitUntil([&] { return !command.Running() && !killed.Running() && !chatty.Running(); });
     close(77);
     ASSERT_TRUE(ended);
     EXPECT_EQ(command.ExitStatus(), 3) << "descriptor 77 reached the command";
@@ -120,10 +112,7 @@ TEST_F(PlatformProcess, TerminateAndDestructorEndTheWholeGroupWithinASecond) {
         {
             TrackedCommand command;
             ASSERT_TRUE(command.Start("/bin/sh", "-c", scripts[run % 3]));
-            ASSERT_TRUE(WaitUntil([&] {
-                std::istringstream(ReadFile("child.pid")) >> child;
-                return child > 0;
-            }));
+            ASSERT_TRUE(WaitUntil([&] { return std::istringstream(ReadFile("child.pid")) >> child, child; }));
             start = Clock::now();
             if (run < 3) command.Terminate();
             EXPECT_EQ(command.Running(), run == 3);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,11 +9,10 @@
 
 #include <climits>
 #include <csignal>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <set>
 #include <string>
 
 namespace quillet::platform {
@@ -23,15 +21,13 @@ namespace {
 class SettingsFile : public testing::Test {
 protected:
     void SetUp() override {
-        std::string templ = testing::TempDir() + "quillet-settings-XXXXXX";
-        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-        dir_ = templ + "/";
+        ASSERT_NE(::mkdtemp(dir_.data()), nullptr);
         ::chmod(dir_.c_str(), 0777);  // for the tests that drop privileges
-        path_ = dir_ + "quillet.ini";
+        dir_ += "/", path_ = dir_ + "quillet.ini";
     }
     void TearDown() override {
         ::chmod(dir_.c_str(), 0777);
-        if (std::system(("rm -rf '" + dir_ + "'").c_str()) != 0) ADD_FAILURE() << dir_;
+        std::filesystem::remove_all(dir_);
     }
     void Put(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
     std::string Bytes() const {
@@ -40,18 +36,13 @@ protected:
     }
     // The file alone, with no temporary copy left beside it.
     bool OnlyTheFile() const {
-        std::set<std::string> names;
-        DIR* d = ::opendir(dir_.c_str());
-        while (dirent* e = d ? ::readdir(d) : nullptr) names.insert(e->d_name);
-        if (d) ::closedir(d);
-        return names == std::set<std::string>{".", "..", "quillet.ini"};
+        auto names = std::filesystem::directory_iterator(dir_);
+        return std::distance(begin(names), end(names)) == 1 && std::filesystem::exists(path_);
     }
     std::string Read(const std::string& section, const std::string& key) const {
         return ReadSettingString(path_, section, key, "<def>");
     }
-
-    std::string dir_;
-    std::string path_;
+    std::string dir_ = testing::TempDir() + "quillet-settings-XXXXXX", path_;
 };
 
 // Root passes every permission check, so refusals are tried as an ordinary
@@ -81,18 +72,11 @@ TEST_F(SettingsFile, AwkwardValuesReadBackExactly) {
 }
 
 TEST_F(SettingsFile, ReadsFilesTheWayPeopleWriteThem) {
-    Put("\xEF\xBB\xBF[ SETUP ]  \n"  // a byte-order mark must not hide the section
-        "; HamDir=commented out\n"
-        "  hamdir  =   C:\\Hamster  \n"
-        "Quoted=\"a\" b \"c\"\n"
-        "Windows=M\xFCller \x80\n"
-        "NoEquals\n"
-        "HamDir=second key of the name\n"
-        "[setup]\n"
-        "Late=in a second section of the same name\n"
-        "[Other]\r\n"
-        "Key=crlf value\r\n"
-        "Last=no final line feed");
+    // A byte-order mark must not hide the section.
+    Put("\xEF\xBB\xBF[ SETUP ]  \n; HamDir=commented out\n  hamdir  =   C:\\Hamster  \n"
+        "Quoted=\"a\" b \"c\"\nWindows=M\xFCller \x80\nNoEquals\nHamDir=second key of the name\n"
+        "[setup]\nLate=in a second section of the same name\n"
+        "[Other]\r\nKey=crlf value\r\nLast=no final line feed");
     const char* cases[][3] = {
         {"Setup", "HamDir", "C:\\Hamster"}, {"Setup", "Quoted", "a\" b \"c"},
         {"Setup", "Windows", "M\xC3\xBCller \xE2\x82\xAC"}, {"Setup", "NoEquals", "<def>"},
@@ -110,37 +94,28 @@ TEST_F(SettingsFile, IntegersTakeTheLeadingNumber) {
     for (const auto& [key, want] : cases) EXPECT_EQ(ReadSettingInt(path_, "Setup", key, 17), want) << key;
 }
 
+struct Write { const char *section, *key, *value; };
+
 TEST_F(SettingsFile, WriteChangesOnlyTheLineItMust) {
     const std::string before =
         "; kept as is\n[Setup]\nHamDir = C:\\Hamster\n\n"
         "[SearchExpr]\n  0 =  old value ; with a semicolon\n0=duplicate key\n"
         "[searchexpr]\n0=duplicate section\n\n; trailing comment without line feed";
     Put(before);
-    ASSERT_TRUE(WriteSettingString(path_, "SEARCHEXPR", "0", "new"));
-    ASSERT_TRUE(WriteSettingString(path_, "setup", "WaitForSys", "2"));
-    ASSERT_TRUE(WriteSettingString(path_, "GroupExpr", "0", "x"));
+    for (const auto& w : {Write{"SEARCHEXPR", "0", "new"},
+                          {"setup", "WaitForSys", "2"}, {"GroupExpr", "0", "x"}})
+        ASSERT_TRUE(WriteSettingString(path_, w.section, w.key, w.value)) << w.key;
     std::string want = before;
     want.replace(want.find("old value"), 28, "new");
     want.insert(want.find("\n\n[SearchExpr]") + 1, "WaitForSys=2\n");
     EXPECT_EQ(Bytes(), want + "\n[GroupExpr]\n0=x\n");
 
     Put("[Setup]\r\nHamDir=C:\\Hamster\r\n\r\n[Empty]\r\n");
-    ASSERT_TRUE(WriteSettingString(path_, "Setup", "WaitForSys", "4"));
-    ASSERT_TRUE(WriteSettingString(path_, "Empty", "k", "v"));
-    ASSERT_TRUE(WriteSettingString(path_, "ScoreView", "0", " x "));
-    ASSERT_TRUE(WriteSettingString(path_, "Setup", "HamDir", "D:\\H"));
+    for (const auto& w : {Write{"Setup", "WaitForSys", "4"}, {"Empty", "k", "v"}, {"ScoreView", "0", " x "},
+                          {"Setup", "HamDir", "D:\\H"}})
+        ASSERT_TRUE(WriteSettingString(path_, w.section, w.key, w.value)) << w.key;
     EXPECT_EQ(Bytes(), "[Setup]\r\nHamDir=D:\\H\r\nWaitForSys=4\r\n\r\n[Empty]\r\nk=v\r\n"
                        "[ScoreView]\r\n0=\" x \"\r\n");
-}
-
-TEST_F(SettingsFile, RefusesWhatCouldNotReadBack) {
-    Put("[S]\n0=old\n");
-    const char* names[][2] = {{"Bad]Name", "0"}, {"S", "k=v"}, {"S", ";k"}, {"S", ""}, {" S", "0"}};
-    for (const auto& n : names) EXPECT_FALSE(WriteSettingString(path_, n[0], n[1], "v")) << n[1];
-    for (const std::string& v : {std::string("two\nlines"), std::string("cr\r"), std::string("nul\0", 4)}) {
-        EXPECT_FALSE(WriteSettingString(path_, "S", "0", v));
-    }
-    EXPECT_EQ(Bytes(), "[S]\n0=old\n");
 }
 
 TEST_F(SettingsFile, KeepsModesAndWritesThroughLinks) {
@@ -149,51 +124,47 @@ TEST_F(SettingsFile, KeepsModesAndWritesThroughLinks) {
     ASSERT_EQ(::symlink("quillet.ini", (dir_ + "link.ini").c_str()), 0);
     ASSERT_TRUE(WriteSettingString(dir_ + "link.ini", "S", "k", "via link"));
     EXPECT_EQ(Bytes(), "[S]\nk=via link\n");
-    struct stat st;
-    ASSERT_EQ(::lstat((dir_ + "link.ini").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    ASSERT_EQ(::stat(path_.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir_ + "link.ini"));
+    EXPECT_EQ(std::filesystem::status(path_).permissions(), std::filesystem::perms(0640));
+}
+
+// Names or values that could not read back, and a disk that fills up in the
+// middle of the write.
+TEST_F(SettingsFile, RefusedWritesLeaveTheOldFileWhole) {
+    const std::string before = "[S]\n0=old\n";
+    Put(before);
+    const std::string refused[][3] = {{"Bad]Name", "0", "v"}, {"S", "k=v", "v"}, {"S", ";k", "v"},
+                                      {"S", "", "v"}, {" S", "0", "v"}, {"S", "0", "two\nlines"},
+                                      {"S", "0", "cr\r"}, {"S", "0", std::string("nul\0", 4)}};
+    for (const auto& r : refused) EXPECT_FALSE(WriteSettingString(path_, r[0], r[1], r[2])) << r[1];
+    rlimit old, small;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    small = {before.size() + 10, old.rlim_max};
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_FALSE(WriteSettingString(path_, "S", "0", std::string(100, 'n')));
+    ::setrlimit(RLIMIT_FSIZE, &old), std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_TRUE(OnlyTheFile());
 }
 
 // Refused, with the old file whole: read-only even for root, a directory the
 // user may not write to, a file the user may not read (which also reads as
 // missing).
 TEST_F(SettingsFile, ReadOnlyOrUnreadableFilesAreLeftAlone) {
-    const std::string before = "[S]\n0=old\n";
-    Put(before);
-    ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
-    EXPECT_FALSE(WriteSettingString(path_, "S", "0", "new"));
+    Put("[S]\n0=old\n");
     auto write = [this] { return WriteSettingString(path_, "S", "0", "new"); };
-    ASSERT_EQ(::chmod(path_.c_str(), 0666), 0);
-    ASSERT_EQ(::chmod(dir_.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
+    EXPECT_FALSE(write());
+    ASSERT_EQ(::chmod(path_.c_str(), 0666) | ::chmod(dir_.c_str(), 0555), 0);
     const int wrote = AsOrdinaryUser(write);
     if (wrote < 0) GTEST_SKIP() << "cannot run as an ordinary user";
     EXPECT_EQ(wrote, 0);
-    ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
-    ASSERT_EQ(::chmod(path_.c_str(), 0222), 0);
+    ASSERT_EQ(::chmod(dir_.c_str(), 0777) | ::chmod(path_.c_str(), 0222), 0);
     EXPECT_EQ(AsOrdinaryUser(write), 0);
     EXPECT_EQ(AsOrdinaryUser([this] { return Read("S", "0") == "<def>"; }), 1);
     ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
-    EXPECT_EQ(Bytes(), before);
-    EXPECT_TRUE(OnlyTheFile());
-}
-
-// A disk that fills up in the middle of the write.
-TEST_F(SettingsFile, AnInterruptedWriteLeavesTheOldFileWhole) {
-    const std::string before = "[Setup]\nHamDir=C:\\Hamster\n[SearchExpr]\n0=old\n";
-    Put(before);
-    struct rlimit old, small;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    small = old;
-    small.rlim_cur = before.size() + 10;
-    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool wrote = WriteSettingString(path_, "SearchExpr", "0", std::string(100, 'n'));
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(wrote);
-    EXPECT_EQ(Bytes(), before);
+    EXPECT_EQ(Bytes(), "[S]\n0=old\n");
     EXPECT_TRUE(OnlyTheFile());
 }
 
