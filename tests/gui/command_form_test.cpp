@@ -2,20 +2,18 @@
 // shows, values that survive switching, and the start-up state.
 #include "form/command_form.h"
 
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/filename.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
-#include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
 #include "app/main_frame.h"
@@ -26,10 +24,9 @@
 namespace quillet {
 namespace {
 
+using testing::ProgramWindow;
 using testing::PumpEvents;
 using testing::PumpUntil;
-
-using testing::ProgramWindow;
 
 struct Command {
     int number;
@@ -42,30 +39,24 @@ const Command kListOrder[] = {
     {CmdGroups, "Groups"},       {CmdHelp, "Help"},           {CmdInfo, "Info"},
     {CmdLocate, "Locate"},       {CmdType, "Type"}};
 
-// What each command shows besides the buttons, and where the focus goes.
-std::pair<std::set<wxWindow*>, wxWindow*> ExpectedFor(const CommandForm& f, int command) {
+// What each command shows besides heading and buttons; the first gets the focus.
+std::vector<wxWindow*> ExpectedFor(const CommandForm& f, int command) {
     switch (command) {
     case CmdGrep:
-        return {{f.searchLabel, f.searchExprField, f.upperQuote, f.groupsLabel, f.groupExprField,
-                 f.lowerQuote, f.ignoreCaseBox, f.grepOptC, f.grepOptH, f.grepOptL, f.grepOptN,
-                 f.grepOptVa, f.grepOptVe, f.grepOptNone},
-                f.searchExprField};
-    case CmdDelete: return {{f.msgIdLabel, f.msgIdField, f.lowerQuote}, f.msgIdField};
-    case CmdExport:
-        return {{f.fromGroupLabel, f.sourceGroupField, f.toFileLabel, f.targetFileField},
-                f.sourceGroupField};
+        return {f.searchExprField, f.searchLabel, f.upperQuote, f.groupsLabel, f.groupExprField,
+                f.lowerQuote, f.ignoreCaseBox, f.grepOptC, f.grepOptH, f.grepOptL, f.grepOptN,
+                f.grepOptVa, f.grepOptVe, f.grepOptNone};
+    case CmdDelete: return {f.msgIdField, f.msgIdLabel, f.lowerQuote};
+    case CmdExport: return {f.sourceGroupField, f.fromGroupLabel, f.toFileLabel, f.targetFileField};
     case CmdImport:
-        return {{f.fileNamesLabel, f.fileNamesField, f.goBox, f.ihBox, f.naBox, f.tBox, f.xBox},
-                f.fileNamesField};
-    case CmdScoretest:
-        return {{f.fileOrMsgIdLabel, f.scoreTestField, f.lowerQuote}, f.scoreTestField};
-    case CmdScoreview: return {{f.scoreViewLabel, f.scoreViewField}, f.scoreViewField};
-    case CmdGroups: return {{f.regexpLabel, f.argumentField, f.lowerQuote}, f.argumentField};
-    case CmdHelp: return {{f.commandLabel, f.argumentField}, f.argumentField};
-    case CmdInfo: return {{f.infoHint}, f.doItButton};
-    case CmdLocate: return {{f.locateLabel, f.argumentField, f.lowerQuote}, f.argumentField};
-    default:  // Type
-        return {{f.numberLabel, f.numberField, f.typeGroupLabel, f.argumentField}, f.numberField};
+        return {f.fileNamesField, f.fileNamesLabel, f.goBox, f.ihBox, f.naBox, f.tBox, f.xBox};
+    case CmdScoretest: return {f.scoreTestField, f.fileOrMsgIdLabel, f.lowerQuote};
+    case CmdScoreview: return {f.scoreViewField, f.scoreViewLabel};
+    case CmdGroups: return {f.argumentField, f.regexpLabel, f.lowerQuote};
+    case CmdHelp: return {f.argumentField, f.commandLabel};
+    case CmdInfo: return {f.doItButton, f.infoHint};
+    case CmdLocate: return {f.argumentField, f.locateLabel, f.lowerQuote};
+    default: return {f.numberField, f.numberLabel, f.typeGroupLabel, f.argumentField};  // Type
     }
 }
 
@@ -87,30 +78,28 @@ bool FocusReaches(wxWindow* window) {
 
 // A label under its field or a button narrower than its text is a fault even
 // where every number is met.
-void ExpectNothingOverlapsOrIsClipped(const ProgramWindow& w, const std::string& layout) {
+void ExpectNothingOverlapsOrIsClipped(const CommandForm& form, const std::string& layout) {
     PumpEvents(150);  // sizes are the toolkit's only once on screen
     std::vector<wxWindow*> shown;
-    for (wxWindow* child : w.form->GetChildren())
+    for (wxWindow* child : form.GetChildren())
         if (child->IsShown()) shown.push_back(child);
     auto describe = [&](wxWindow* c) {
         const wxRect r = c->GetRect();
-        return wxString::Format("%s \"%s\" %d,%d %dx%d", c->GetClassInfo()->GetClassName(),
-                                c->GetLabel(), r.x, r.y, r.width, r.height);
+        return layout + ": " + wxString::Format("%s \"%s\" %d,%d %dx%d",
+                                                c->GetClassInfo()->GetClassName(), c->GetLabel(),
+                                                r.x, r.y, r.width, r.height);
     };
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const wxRect a = shown[i]->GetRect();
         shown[i]->InvalidateBestSize();
         const wxSize best = shown[i]->GetBestSize();
-        const wxString what = layout + ": " + describe(shown[i]);
         // Text fields have given widths and scroll; only the height must fit.
-        if (!dynamic_cast<wxTextCtrl*>(shown[i])) {
-            EXPECT_GE(a.width, best.x) << what;
-        }
-        EXPECT_GE(a.height, best.y) << what;
-        EXPECT_TRUE(wxRect(w.form->GetClientSize()).Contains(a)) << what;
+        EXPECT_GE(a.width, dynamic_cast<wxTextCtrl*>(shown[i]) ? 0 : best.x) << describe(shown[i]);
+        EXPECT_GE(a.height, best.y) << describe(shown[i]);
+        EXPECT_TRUE(wxRect(form.GetClientSize()).Contains(a)) << describe(shown[i]);
         for (std::size_t j = i + 1; j < shown.size(); ++j)
-            EXPECT_FALSE(a.Intersects(shown[j]->GetRect())) << what << " overlaps "
-                                                            << describe(shown[j]);
+            EXPECT_FALSE(a.Intersects(shown[j]->GetRect()))
+                << describe(shown[i]) << " overlaps " << describe(shown[j]);
     }
 }
 
@@ -120,12 +109,12 @@ void CheckEveryLayout(int base) {
     CommandForm& f = *w.form;
     for (const Command& c : kListOrder) {
         f.SelectCommand(c.number);
-        ExpectNothingOverlapsOrIsClipped(w, c.name);
+        ExpectNothingOverlapsOrIsClipped(f, c.name);
     }
     f.SelectCommand(CmdImport);
     ClickOn(f.goBox);
     ASSERT_TRUE(PumpUntil([&] { return f.groupNameField->IsShown(); }));
-    ExpectNothingOverlapsOrIsClipped(w, "Import -go");
+    ExpectNothingOverlapsOrIsClipped(f, "Import -go");
 }
 
 TEST(CommandFormLayout, NothingOverlapsOrIsClippedAtBase1024) { CheckEveryLayout(1024); }
@@ -134,41 +123,39 @@ TEST(CommandFormLayoutAt1280, NothingOverlapsOrIsClippedAtBase1280) { CheckEvery
 TEST(CommandFormSelection, EachButtonSwitchesTheWholeForm) {
     ProgramWindow w;
     CommandForm& f = *w.form;
+    wxStatusBar* status = w.frame->GetStatusBar();
     ASSERT_TRUE(testing::FocusAndWait(f.searchExprField));
     // Grep is current at start-up, so its button is pressed last.
     std::vector<Command> sequence(std::begin(kListOrder) + 1, std::end(kListOrder));
     sequence.push_back(kListOrder[0]);
     for (const Command& c : sequence) {
         SCOPED_TRACE(c.name);
-        w.frame->SetStatusText("3 line(s), 20 char(s)", 0);
-        w.frame->SetStatusText("left over", 1);
+        status->SetStatusText("3 line(s), 20 char(s)", 0);
+        status->SetStatusText("left over", 1);
         ClickOn(f.commandButtons[c.number]);
         ASSERT_TRUE(PumpUntil([&] { return TheProgram().currentCommand == c.number; }));
 
         EXPECT_EQ(f.headingLabel->GetLabel(), c.name);
         EXPECT_EQ(f.headingLabel->GetPosition(), wxPoint(5, 1));
-        EXPECT_EQ(f.searchExprField->GetPosition(), wxPoint(60, 20));
-        EXPECT_EQ(f.searchExprField->GetSize().x, 230);
-        const auto [shown, focus] = ExpectedFor(f, c.number);
-        std::set<wxWindow*> arguments;
-        for (wxWindow* child : f.GetChildren())
-            if (child->IsShown() && child != f.headingLabel && !dynamic_cast<wxButton*>(child))
-                arguments.insert(child);
-        EXPECT_EQ(arguments, shown);
-        EXPECT_FALSE(f.commandButtons[c.number]->IsShown());
-        EXPECT_TRUE(f.doItButton->IsShown());
+        EXPECT_EQ(f.searchExprField->GetRect(), wxRect(60, 20, 230, f.searchExprField->GetSize().y));
         EXPECT_EQ(f.doItButton->GetRect(), wxRect(334, 69, 44, f.doItButton->GetSize().y));
+        const std::vector<wxWindow*> expected = ExpectedFor(f, c.number);
+        std::set<wxWindow*> wanted(expected.begin(), expected.end()), shown;
+        wanted.insert(f.doItButton);
         int cell = 0;
         for (const Command& other : kListOrder) {
             if (other.number == c.number) continue;
             wxButton* button = f.commandButtons[other.number];
-            EXPECT_TRUE(button->IsShown()) << other.name;
-            EXPECT_EQ(button->GetPosition(), kCells1024[cell++]) << other.name;
-            EXPECT_EQ(button->GetSize().x, 51) << other.name;
+            wanted.insert(button);
+            EXPECT_EQ(button->GetRect(), wxRect(kCells1024[cell++], wxSize(51, button->GetSize().y)))
+                << other.name;
         }
-        EXPECT_TRUE(FocusReaches(focus));
-        EXPECT_EQ(w.frame->GetStatusBar()->GetStatusText(0), "");
-        EXPECT_EQ(w.frame->GetStatusBar()->GetStatusText(1), "");
+        for (wxWindow* child : f.GetChildren())
+            if (child->IsShown() && child != f.headingLabel) shown.insert(child);
+        EXPECT_EQ(shown, wanted);
+        EXPECT_TRUE(FocusReaches(expected[0]));
+        EXPECT_EQ(status->GetStatusText(0), "");
+        EXPECT_EQ(status->GetStatusText(1), "");
     }
 }
 
@@ -187,8 +174,7 @@ TEST(CommandFormValues, SurviveSwitching) {
     f.SelectCommand(CmdImport);
     f.naBox->SetValue(true);
     f.SelectCommand(CmdGrep);
-    EXPECT_TRUE(f.grepOptVa->GetValue());
-    EXPECT_TRUE(f.ignoreCaseBox->GetValue());
+    EXPECT_TRUE(f.grepOptVa->GetValue() && f.ignoreCaseBox->GetValue());
     f.SelectCommand(CmdImport);
     EXPECT_TRUE(f.naBox->GetValue());
 }
@@ -196,25 +182,24 @@ TEST(CommandFormValues, SurviveSwitching) {
 TEST(CommandFormValues, GoBoxShowsTheGroupNameAndMovesTheFocus) {
     ProgramWindow w;
     CommandForm& f = *w.form;
+    auto groupNameShown = [&] { return f.groupNameField->IsShown() || f.groupNameLabel->IsShown(); };
     auto toggleGo = [&](bool to) {
         ClickOn(f.goBox);
         ASSERT_TRUE(PumpUntil([&] { return f.goBox->GetValue() == to; }));
-        EXPECT_EQ(f.groupNameField->IsShown(), to);
-        EXPECT_EQ(f.groupNameLabel->IsShown(), to);
+        EXPECT_TRUE(f.groupNameField->IsShown() == to && f.groupNameLabel->IsShown() == to);
         EXPECT_TRUE(f.fileNamesField->IsShown());
         EXPECT_TRUE(FocusReaches(to ? f.groupNameField : f.fileNamesField));
     };
     ClickOn(f.commandButtons[CmdImport]);
     ASSERT_TRUE(PumpUntil([] { return TheProgram().currentCommand == CmdImport; }));
-    EXPECT_FALSE(f.groupNameField->IsShown() || f.groupNameLabel->IsShown());
+    EXPECT_FALSE(groupNameShown());
     toggleGo(true);
-
     // Leaving Import and coming back keeps the tick but hides the group name.
     f.groupNameField->SetValue("de.test");
     f.SelectCommand(CmdExport);
     f.SelectCommand(CmdImport);
     EXPECT_TRUE(f.goBox->GetValue());
-    EXPECT_FALSE(f.groupNameField->IsShown() || f.groupNameLabel->IsShown());
+    EXPECT_FALSE(groupNameShown());
     toggleGo(false);
     toggleGo(true);
     EXPECT_EQ(f.groupNameField->GetValue(), "de.test");
@@ -234,18 +219,18 @@ TEST(CommandFormStartup, WithoutSettingsFile) {
 }
 
 TEST(CommandFormStartup, WithStoredValues) {
-    const wxString path = wxFileName::CreateTempFileName("quillet-form");
+    const std::string path = ::testing::TempDir() + "/quillet-form.ini";
     std::string longValue;
     for (int i = 0; i < 150; ++i) longValue += "\xc3\xa4x";  // 300 characters, 450 bytes
-    std::ofstream(path.utf8_string()) << "[Setup]\nHamDir=/tmp\n[SearchExpr]\n0=\n[GroupExpr]\n0="
-                                      << longValue << "\n[ScoreView]\n0=de.comp.*\n";
+    std::ofstream(path) << "[Setup]\nHamDir=/tmp\n[SearchExpr]\n0=\n[GroupExpr]\n0=" << longValue
+                        << "\n[ScoreView]\n0=de.comp.*\n";
     {
-        ProgramWindow w(path.utf8_string());
+        ProgramWindow w(path);
         EXPECT_EQ(w.form->searchExprField->GetValue(), "From:.*Ivo Marrek");
         EXPECT_EQ(w.form->groupExprField->GetValue(), wxString::FromUTF8(longValue).Left(259));
         EXPECT_EQ(w.form->scoreViewField->GetValue(), "de.comp.*");
     }
-    wxRemoveFile(path);
+    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,27 +17,35 @@ namespace {
 
 using quillet::testing::PumpEvents;
 using quillet::testing::PumpUntil;
-using quillet::testing::ReadFile;
+
+std::string FreshSettingsPath() {
+    const std::string path = ::testing::TempDir() + "/main-window-" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                             ".ini";
+    std::remove(path.c_str());
+    return path;
+}
 
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        settingsPath = ::testing::TempDir() + "/main-window-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
-        std::remove(settingsPath.c_str());
-        window = std::make_unique<testing::ProgramWindow>(settingsPath);
-        frame = window->frame;
-    }
-    void TearDown() override { window.reset(); }
     // Client size after a resize has gone through the windowing system.
     void ResizeClient(int width, int height) {
         frame->SetClientSize(width, height);
         PumpUntil([&] { return frame->GetClientSize() == wxSize(width, height); });
         PumpEvents(100);
     }
-    std::unique_ptr<testing::ProgramWindow> window;
-    MainFrame* frame = nullptr;
-    std::string settingsPath;
+    void ExpectGeometry(int base, int offset, int width, int formHeight, int paneHeight) {
+        ASSERT_EQ(TheProgram().scaleBase, base) << "run on a " << base << "-pixel screen";
+        EXPECT_EQ(frame->GetPosition(), wxPoint(offset, offset));
+        EXPECT_EQ(form->GetRect(), wxRect(0, 0, width, formHeight));
+        EXPECT_EQ(pane->GetRect(), wxRect(0, formHeight, width, paneHeight));
+        EXPECT_EQ(frame->GetClientSize(), wxSize(width, formHeight + paneHeight));
+    }
+    const std::string settingsPath = FreshSettingsPath();
+    testing::ProgramWindow window{settingsPath};
+    MainFrame* frame = window.frame;
+    CommandForm* form = window.form;
+    OutputPane* pane = window.pane;
 };
 
 TEST_F(MainWindow, StartsWithTitleMenusEmptyStatusAndGreeting) {
@@ -54,61 +61,42 @@ TEST_F(MainWindow, StartsWithTitleMenusEmptyStatusAndGreeting) {
     EXPECT_EQ(bar->FindItem(kMenuHistory)->GetItemLabel(), "&History");
     EXPECT_EQ(frame->GetStatusBar()->GetFieldsCount(), 2);
     EXPECT_TRUE(frame->GetIcon().IsOk());
-    EXPECT_EQ(TheProgram().outputPane->GetValue(), "\nQuillet    V. 0.9.10 starting.");
+    EXPECT_EQ(pane->GetValue(), "\nQuillet    V. 0.9.10 starting.");
 }
 
-TEST_F(MainWindow, GeometryAtBase1024) {
-    ASSERT_EQ(TheProgram().scaleBase, 1024) << "run on a 1024-pixel screen";
-    EXPECT_EQ(frame->GetPosition(), wxPoint(39, 39));
-    EXPECT_EQ(TheProgram().commandForm->GetRect(), wxRect(0, 0, 392, 120));
-    EXPECT_EQ(TheProgram().outputPane->GetRect(), wxRect(0, 120, 392, 339));
-    EXPECT_EQ(frame->GetClientSize(), wxSize(392, 459));
-}
+TEST_F(MainWindow, GeometryAtBase1024) { ExpectGeometry(1024, 39, 392, 120, 339); }
 
 TEST_F(MainWindow, LayoutFollowsTheWindowAndStopsAtTheStatusBar) {
     ResizeClient(500, 600);
     const int formHeight = Px(94);
-    EXPECT_EQ(TheProgram().commandForm->GetRect(), wxRect(0, 0, 500, formHeight));
-    EXPECT_EQ(TheProgram().outputPane->GetRect(), wxRect(0, formHeight, 500, 600 - formHeight));
+    EXPECT_EQ(form->GetRect(), wxRect(0, 0, 500, formHeight));
+    EXPECT_EQ(pane->GetRect(), wxRect(0, formHeight, 500, 600 - formHeight));
     // The pane ends where the status bar begins, on the first resize as on
     // every later one.
-    wxStatusBar* bar = frame->GetStatusBar();
-    wxPoint paneBottom = TheProgram().outputPane->ClientToScreen(
-        wxPoint(0, TheProgram().outputPane->GetSize().y));
-    EXPECT_LE(paneBottom.y, bar->GetScreenPosition().y);
+    EXPECT_LE(pane->ClientToScreen(wxPoint(0, pane->GetSize().y)).y,
+              frame->GetStatusBar()->GetScreenPosition().y);
     ResizeClient(300, 400);
-    EXPECT_EQ(TheProgram().outputPane->GetRect(), wxRect(0, formHeight, 300, 400 - formHeight));
+    EXPECT_EQ(pane->GetRect(), wxRect(0, formHeight, 300, 400 - formHeight));
     // A client area lower than the form leaves the pane no height, never less.
     frame->LayOut(300, formHeight / 2);
-    EXPECT_EQ(TheProgram().outputPane->GetSize().y, 0);
+    EXPECT_EQ(pane->GetSize().y, 0);
 }
 
 TEST_F(MainWindow, CloseBoxSavesTheThreeFieldsInOrder) {
-    {
-        std::ofstream f(settingsPath);
-        f << "; mine\n[Setup]\nHamDir=/srv/ham\n";
-    }
-    CommandForm* form = TheProgram().commandForm;
+    std::ofstream(settingsPath) << "; mine\n[Setup]\nHamDir=/srv/ham\n";
     form->searchExprField->ChangeValue("abc");
     form->groupExprField->ChangeValue("");
     form->scoreViewField->ChangeValue(wxString::FromUTF8("gr\xc3\xbcn"));
     frame->Close();
     PumpEvents(50);
-    EXPECT_EQ(ReadFile(settingsPath),
+    EXPECT_EQ(testing::ReadFile(settingsPath),
               "; mine\n[Setup]\nHamDir=/srv/ham\n[SearchExpr]\n0=abc\n[GroupExpr]\n0=\n"
               "[ScoreView]\n0=gr\xc3\xbcn\n");
 }
 
-// The same window on a wider screen scales every place and size.
 class MainWindowAt1280 : public MainWindow {};
 
-TEST_F(MainWindowAt1280, GeometryAtBase1280) {
-    ASSERT_EQ(TheProgram().scaleBase, 1280) << "run on a 1280-pixel screen";
-    EXPECT_EQ(frame->GetPosition(), wxPoint(49, 49));
-    EXPECT_EQ(TheProgram().commandForm->GetRect(), wxRect(0, 0, 614, 150));
-    EXPECT_EQ(TheProgram().outputPane->GetRect(), wxRect(0, 150, 614, 424));
-    EXPECT_EQ(frame->GetClientSize(), wxSize(614, 574));
-}
+TEST_F(MainWindowAt1280, GeometryAtBase1280) { ExpectGeometry(1280, 49, 614, 150, 424); }
 
 }  // namespace
 }  // namespace quillet

@@ -4,7 +4,6 @@
 #include <ostream>
 
 #include <gtest/gtest.h>
-#include <wx/frame.h>
 #include <wx/uiaction.h>
 
 #include "gui_support.h"
@@ -12,35 +11,22 @@
 namespace quillet {
 namespace {
 
-using quillet::testing::FocusAndWait;
 using quillet::testing::PumpEvents;
 
 class OutputPaneTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        frame = new wxFrame(nullptr, wxID_ANY, "pane test", wxPoint(40, 40), wxSize(500, 400));
-        pane = new OutputPane(frame, 0, 0, 480, 360);
-        frame->Show();
-        PumpEvents(150);
-    }
-    void TearDown() override {
-        frame->Destroy();
-        PumpEvents(50);
-    }
-    wxFrame* frame = nullptr;
-    OutputPane* pane = nullptr;
+    testing::ProgramWindow window;
+    OutputPane* pane = window.pane;
 };
 
 TEST_F(OutputPaneTest, TypedCharactersChangeNothingWhileArrowsMoveTheCaret) {
     pane->WriteGreeting();
     const wxString before = pane->GetValue();
-    ASSERT_TRUE(FocusAndWait(pane));
+    ASSERT_TRUE(quillet::testing::FocusAndWait(pane));
     pane->SetInsertionPoint(3);
     wxUIActionSimulator sim;
     sim.Text("abc 12");
-    sim.Char(WXK_BACK);
-    sim.Char(WXK_DELETE);
-    sim.Char(WXK_RETURN);
+    for (int key : {WXK_BACK, WXK_DELETE, WXK_RETURN}) sim.Char(key);
     PumpEvents(300);
     EXPECT_EQ(pane->GetValue(), before);
     sim.Char(WXK_RIGHT);
@@ -50,32 +36,29 @@ TEST_F(OutputPaneTest, TypedCharactersChangeNothingWhileArrowsMoveTheCaret) {
 }
 
 TEST_F(OutputPaneTest, StreamShowsTextOnFlushDecodedAndStopsAtTheLimit) {
+    const wxString decoded = wxString::FromUTF8("echo line\n\ncaf\xc3\xa9\n");
     pane->SetTextLimit(40);
     std::ostream& out = pane->OpenStream();
     pane->Clear();
-    out << "echo line\n\n" << "caf\xe9\n";  // Windows-1252 é
+    out << "echo line\n\ncaf\xe9\n";  // Windows-1252 é
     EXPECT_EQ(pane->GetValue(), "");
     out.flush();
-    EXPECT_EQ(pane->GetValue(), wxString::FromUTF8("echo line\n\ncaf\xc3\xa9\n"));
+    EXPECT_EQ(pane->GetValue(), decoded);
     out << std::string(30, 'x');
     EXPECT_TRUE(out.bad());
     pane->CloseStream();
-    EXPECT_EQ(pane->GetValue(), wxString::FromUTF8("echo line\n\ncaf\xc3\xa9\n"));
+    EXPECT_EQ(pane->GetValue(), decoded);
     // A cleared pane takes a full limit again.
     std::ostream& again = pane->OpenStream();
     pane->Clear();
-    again << std::string(30, 'y') << std::flush;
-    EXPECT_TRUE(again.good());
+    EXPECT_TRUE((again << std::string(30, 'y') << std::flush).good());
     pane->CloseStream();
     EXPECT_EQ(pane->GetValue(), wxString(30, 'y'));
 }
 
 TEST_F(OutputPaneTest, LoadedFileReplacesTheTextThroughTheSameDecoding) {
     const std::string path = ::testing::TempDir() + "/pane-drop.txt";
-    {
-        std::ofstream f(path, std::ios::binary);
-        f << "dropped \x80 text\r\nsecond\n";
-    }
+    std::ofstream(path, std::ios::binary) << "dropped \x80 text\r\nsecond\n";
     pane->WriteGreeting();
     ASSERT_TRUE(pane->LoadTextFile(path));
     EXPECT_EQ(pane->GetValue(), wxString::FromUTF8("dropped \xe2\x82\xac text\r\nsecond\n"));

@@ -1,6 +1,7 @@
 // The validated field in a real window, driven by simulated keystrokes.
 #include "fields/validated_text.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,6 @@ protected:
         if (frame_) frame_->Destroy();
         PumpEvents(50);
     }
-
     void MakeField(int kind, const wxString& value = "",
                    ValidatedText::Callback callback = ValidatedText::OnValidatedTextEvent) {
         frame_ = new wxFrame(nullptr, wxID_ANY, "fields", wxPoint(0, 0), wxSize(400, 200));
@@ -36,24 +36,17 @@ protected:
         PumpEvents(100);
         EXPECT_TRUE(FocusAndWait(field_));
     }
-
-    // Types one key at a time, at position `at` unless it is -1, and lets
-    // each be handled before the next.
+    // Types one key at a time, at position `at` unless it is -1.
     void Type(const std::string& keys, long at = -1, int modifiers = wxMOD_NONE) {
         if (at >= 0) field_->SetInsertionPoint(at), PumpEvents(20);
-        for (char key : keys) {
-            sim_.Char(key, modifiers);
-            PumpEvents(30);
-        }
+        for (char key : keys) sim_.Char(key, modifiers), PumpEvents(30);
     }
-
     void Paste(const wxString& text) {
         ASSERT_TRUE(wxTheClipboard->Open());
         wxTheClipboard->SetData(new wxTextDataObject(text));
         wxTheClipboard->Close();
         Type("v", -1, wxMOD_CONTROL);
     }
-
     // The text and the caret position, as "text|caret".
     std::string State() const {
         return field_->GetValue().ToStdString() + "|" + std::to_string(field_->GetInsertionPoint());
@@ -114,7 +107,6 @@ TEST_F(ValidatedTextTest, AnInitialValueThatFailsIsRestoredWithoutEndlessRepetit
     EXPECT_EQ(field_->GetValue(), "7");
 }
 
-// Focus events arrive some time after SetFocus; the test waits for them.
 int focusEvents = 0;
 
 void Counting(ValidatedText& field, wxEvent& event) {
@@ -125,12 +117,13 @@ void Counting(ValidatedText& field, wxEvent& event) {
 TEST_F(ValidatedTextTest, FocusChangesOnlyRefreshTheSavedCopy) {
     focusEvents = 0;
     MakeField(KindUnsignedLong, "12", Counting);
+    // Focus events arrive some time after SetFocus; the test waits for them.
     ASSERT_TRUE(PumpUntil([] { return focusEvents > 0; }));
     field_->ChangeValue("abc");  // raises no event: the field has not seen it
     EXPECT_EQ(field_->SavedCopy(), "12");
     for (const char* text : {"abc", "x1"}) {
         field_->ChangeValue(text);
-        int before = focusEvents;
+        const int before = focusEvents;
         ASSERT_TRUE(FocusAndWait(text == std::string("abc") ? other_ : field_));
         ASSERT_TRUE(PumpUntil([before] { return focusEvents > before; }));
         EXPECT_EQ(field_->GetValue(), text);
@@ -145,22 +138,19 @@ TEST_F(ValidatedTextTest, EveryChangeArrivesAsOneEventWithTheFinalText) {
     std::vector<wxString> seen;
     other_->Bind(wxEVT_TEXT, [&seen](wxCommandEvent& e) { seen.push_back(e.GetString()); });
     ASSERT_TRUE(FocusAndWait(other_));
-    auto expectOne = [&](const wxString& result, auto change) {
+    auto expect = [&](std::vector<wxString> events, const std::function<void()>& change) {
         seen.clear();
         change();
         PumpEvents(100);
-        EXPECT_EQ(seen, std::vector<wxString>{result});
+        EXPECT_EQ(seen, events);
     };
-    expectOne("1", [&] { sim_.Char('1'); });
-    expectOne("3", [&] { other_->SelectAll(); sim_.Char('3'); });
-    expectOne("45", [&] { other_->SetValue("45"); });
-    expectOne("945", [&] { other_->SetInsertionPoint(0); other_->WriteText("9"); });
-    expectOne("995", [&] { other_->Replace(1, 2, "9"); });
-    expectOne("123", [&] { other_->SelectAll(); Paste("123"); });
-    seen.clear();
-    other_->ChangeValue("0");
-    PumpEvents(50);
-    EXPECT_TRUE(seen.empty());
+    expect({"1"}, [&] { sim_.Char('1'); });
+    expect({"3"}, [&] { other_->SelectAll(); sim_.Char('3'); });
+    expect({"45"}, [&] { other_->SetValue("45"); });
+    expect({"945"}, [&] { other_->SetInsertionPoint(0); other_->WriteText("9"); });
+    expect({"995"}, [&] { other_->Replace(1, 2, "9"); });
+    expect({"123"}, [&] { other_->SelectAll(); Paste("123"); });
+    expect({}, [&] { other_->ChangeValue("0"); });
 }
 
 }  // namespace
