@@ -37,9 +37,6 @@ public:
     void CloseStream();
 
     void SetTextLimit(std::size_t bytes) { textLimit_ = bytes; }
-    std::size_t TextLimit() const { return textLimit_; }
-    // Bytes of text handed to the pane since it was last cleared.
-    std::size_t TextSize() const { return textSize_; }
 
     // Replaces the pane's text with a file's, decoded and limited like the
     // output of a run.  Returns false when the file cannot be read.
@@ -52,7 +49,7 @@ private:
     void Append(const std::string& utf8);
 
     std::size_t textLimit_ = kDefaultTextLimit;
-    std::size_t textSize_ = 0;
+    std::size_t textSize_ = 0;  // bytes handed to the pane since it was last cleared
     std::unique_ptr<PaneStreamBuf> streamBuf_;
     std::unique_ptr<std::ostream> stream_;
 };

@@ -9,7 +9,6 @@
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/eventfilter.h>
-#include <wx/evtloop.h>
 #include <wx/filefn.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
@@ -37,6 +36,14 @@ RunTimes lastRunTimes;
 std::unique_ptr<platform::TrackedCommand> previousCommand;
 
 std::string Utf8(const wxString& text) { return text.utf8_string(); }
+
+// The interpreter's switch as its own argument: "-c" out of " -c ".
+std::string SwitchArgument() {
+    std::string text = platform::InterpreterSwitch();
+    text.erase(0, text.find_first_not_of(' '));
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
 
 // While a run blocks the event loop the window is still painted, but user
 // input is swallowed, so that nothing is edited and no second run starts
@@ -114,8 +121,6 @@ void ReportCommandTrouble(std::ostream& pane, platform::TrackedCommand& command,
         SetStatus(1, wxString::Format("Command ended with exit status %d", status));
 }
 
-}  // namespace
-
 std::string CountsText(long lines, long chars) {
     char text[64];
     std::snprintf(text, sizeof text, "%ld line(s), %ld char(s)", lines, chars);
@@ -127,6 +132,8 @@ std::string WaitingText(int seconds) {
     std::snprintf(text, sizeof text, "Waiting since %d sec's", seconds);
     return text;
 }
+
+}  // namespace
 
 RunEnd LastRunEnd() { return lastRunEnd; }
 
@@ -202,10 +209,7 @@ void OnDoIt() {
 
     RunGuard guard;
     auto command = std::make_unique<platform::TrackedCommand>();
-    std::string switchArg = platform::InterpreterSwitch();
-    switchArg.erase(0, switchArg.find_first_not_of(' '));
-    switchArg.erase(switchArg.find_last_not_of(' ') + 1);
-    const bool started = command->Start(line->interpreter, switchArg, line->argument);
+    const bool started = command->Start(line->interpreter, SwitchArgument(), line->argument);
 
     // Sleep, then wait while the tool still writes its output.
     if (started && guard.Wait(p.waitForSys * 1000)) {
@@ -219,15 +223,21 @@ void OnDoIt() {
     if (guard.Cancelled()) command->Terminate();
     lastRunTimes.waitEnded = std::chrono::steady_clock::now();
 
+    // Both endings: what the command said besides its output, the note of a
+    // cancel, and the command kept in case it outlived the run.
+    auto finish = [&](bool paneFailed, RunEnd end) {
+        ReportCommandTrouble(out, *command, !paneFailed);
+        if (guard.Cancelled()) SetStatus(1, "Cancelled: the output may be incomplete");
+        lastRunEnd = guard.Cancelled() ? RunEnd::Cancelled : end;
+        pane->CloseStream();
+        previousCommand = std::move(command);
+    };
+
     std::ifstream in(kOutputFile, std::ios::binary);
     if (!in.is_open()) {
         out << "Coudn't open \"ham.txt\n";
         out.flush();
-        ReportCommandTrouble(out, *command, true);
-        if (guard.Cancelled()) SetStatus(1, "Cancelled: the output may be incomplete");
-        lastRunEnd = guard.Cancelled() ? RunEnd::Cancelled : RunEnd::NotOpened;
-        pane->CloseStream();
-        previousCommand = std::move(command);
+        finish(false, RunEnd::NotOpened);
         return;
     }
 
@@ -245,11 +255,7 @@ void OnDoIt() {
     platform::EndBulkAppend(*pane);
     SetStatus(0, CountsText(copied.lines, copied.chars));
     lastRunTimes.countsShown = std::chrono::steady_clock::now();
-    ReportCommandTrouble(out, *command, !copied.paneFailed);
-    if (guard.Cancelled()) SetStatus(1, "Cancelled: the output may be incomplete");
-    lastRunEnd = guard.Cancelled() ? RunEnd::Cancelled : RunEnd::Copied;
-    pane->CloseStream();
-    previousCommand = std::move(command);
+    finish(copied.paneFailed, RunEnd::Copied);
 }
 
 }  // namespace quillet

@@ -34,8 +34,4 @@ struct RunTimes {
 };
 const RunTimes& LastRunTimes();
 
-// The status texts of a run's end.
-std::string CountsText(long lines, long chars);          // "%d line(s), %d char(s)"
-std::string WaitingText(int seconds);                    // "Waiting since %d sec's"
-
 }  // namespace quillet

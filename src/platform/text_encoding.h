@@ -18,7 +18,6 @@ public:
     void Decode(const char* data, std::size_t size, std::string& out);
     // Decodes any held-back incomplete sequence (as Windows-1252) into out.
     void Finish(std::string& out);
-    std::size_t Pending() const { return pendingSize_; }
 
 private:
     unsigned char pending_[4] = {};
