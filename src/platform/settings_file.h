@@ -10,7 +10,8 @@ namespace quillet::platform {
 
 // The value of key in section, as UTF-8 (bytes that are not valid UTF-8 are
 // read as Windows-1252), or def when the file, section or key is missing or
-// the file cannot be read.  Blanks around the value and one pair of quotes
+// the file cannot be read.  Anything but a regular file (a FIFO, a device)
+// counts as unreadable and is not opened for reading.  Blanks around the value and one pair of quotes
 // enclosing it are removed; the value is never cut short.
 std::string ReadSettingString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& def);
@@ -25,9 +26,10 @@ long ReadSettingInt(const std::string& path, const std::string& section,
 // needed; a value that reading would change is stored inside quotes, so that
 // it reads back exactly.  Every other line keeps its bytes, and new lines
 // take the file's line ending.  Through a symbolic link the file it points
-// to is replaced.  Returns false, leaving the old file whole, when the file
-// could not be replaced (unreadable, read-only, directory not writable, disk
-// full) and when the value holds a line break or NUL, or a name could not
+// to is replaced.  Copies that an earlier save killed midway left beside the
+// file are removed once the process that made them is gone.  Returns false, leaving the old file whole, when the file
+// could not be replaced (unreadable or not a regular file, read-only,
+// directory not writable, disk full) and when the value holds a line break or NUL, or a name could not
 // be stored (a "]" in the section, a "=" in the key, blanks at either end).
 bool WriteSettingString(const std::string& path, const std::string& section,
                         const std::string& key, const std::string& value);

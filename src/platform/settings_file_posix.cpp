@@ -2,7 +2,9 @@
 
 #include "platform/text_encoding.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -10,9 +12,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 namespace quillet::platform {
 namespace {
@@ -38,28 +40,30 @@ bool SameName(std::string_view a, std::string_view b) {
 // One line of the file as offsets into its text.  The break ("\n" or
 // "\r\n") is not part of the content, so that lines of both kinds read alike.
 struct Line {
-    std::size_t begin;
-    std::size_t end;      // end of the content
-    std::size_t next;     // start of the following line
-    bool hasBreak;
+    std::size_t begin = 0;
+    std::size_t end = 0;   // end of the content
+    std::size_t next = 0;  // start of the following line
+    bool hasBreak = false;
 };
 
-std::vector<Line> SplitLines(const std::string& text) {
-    std::vector<Line> lines;
-    std::size_t pos = 0;
-    // A file saved by an editor that marks UTF-8 with a byte-order mark must
-    // still have its first section found.
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
-    while (pos < text.size()) {
-        const std::size_t nl = text.find('\n', pos);
-        const bool hasBreak = nl != std::string::npos;
-        const std::size_t stop = hasBreak ? nl : text.size();
-        std::size_t end = stop;
-        if (end > pos && text[end - 1] == '\r') --end;
-        lines.push_back({pos, end, hasBreak ? nl + 1 : stop, hasBreak});
-        pos = hasBreak ? nl + 1 : stop;
-    }
-    return lines;
+// Where the first line starts.  A file saved by an editor that marks UTF-8
+// with a byte-order mark must still have its first section found.
+std::size_t FirstLineStart(const std::string& text) {
+    return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
+// The line starting at pos (< text.size()).  Lines are walked one at a time
+// rather than collected: a file of millions of empty lines must cost no
+// more than its own bytes.
+Line LineAt(const std::string& text, std::size_t pos) {
+    const std::size_t nl = text.find('\n', pos);
+    Line line;
+    line.begin = pos;
+    line.hasBreak = nl != std::string::npos;
+    line.end = line.hasBreak ? nl : text.size();
+    line.next = line.hasBreak ? nl + 1 : text.size();
+    if (line.end > pos && text[line.end - 1] == '\r') --line.end;
+    return line;
 }
 
 enum class LineKind { Other, Section, Key };
@@ -94,25 +98,31 @@ ParsedLine Parse(const std::string& text, const Line& line) {
 // and within it the first key of a name, so that reading and writing agree
 // on which line is meant.
 struct Location {
-    std::ptrdiff_t section = -1;
-    std::ptrdiff_t key = -1;
-    std::ptrdiff_t lastKey = -1;
+    bool hasSection = false;
+    bool hasKey = false;
+    bool hasLastKey = false;
+    Line section;
+    Line key;
+    Line lastKey;  // the last key line of the section, where a new key goes
     std::size_t valueBegin = 0;
 };
 
-Location Find(const std::string& text, const std::vector<Line>& lines,
-              std::string_view section, std::string_view key) {
+Location Find(const std::string& text, std::string_view section, std::string_view key) {
     Location loc;
     bool inSection = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const ParsedLine p = Parse(text, lines[i]);
+    for (std::size_t pos = FirstLineStart(text); pos < text.size();) {
+        const Line line = LineAt(text, pos);
+        pos = line.next;
+        const ParsedLine p = Parse(text, line);
         if (p.kind == LineKind::Section) {
-            inSection = loc.section < 0 && SameName(p.name, section);
-            if (inSection) loc.section = static_cast<std::ptrdiff_t>(i);
+            // Nothing after the first section of the name can matter.
+            if (loc.hasSection) break;
+            inSection = SameName(p.name, section);
+            if (inSection) loc.hasSection = true, loc.section = line;
         } else if (p.kind == LineKind::Key && inSection) {
-            loc.lastKey = static_cast<std::ptrdiff_t>(i);
-            if (loc.key < 0 && SameName(p.name, key)) {
-                loc.key = static_cast<std::ptrdiff_t>(i);
+            loc.hasLastKey = true, loc.lastKey = line;
+            if (!loc.hasKey && SameName(p.name, key)) {
+                loc.hasKey = true, loc.key = line;
                 loc.valueBegin = p.valueBegin;
             }
         }
@@ -146,8 +156,16 @@ bool UsableName(std::string_view name, std::string_view forbidden) {
 
 enum class ReadResult { Ok, Missing, Failed };
 
+// Only a regular file is a settings file.  Opening a FIFO would wait for a
+// writer for ever, and a device may act on being opened, so neither is
+// opened for real: the path is looked at first, and the open itself does not
+// block, in case the path was swapped in between.
 ReadResult ReadWholeFile(const std::string& path, std::string& text, struct stat& st) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (::stat(path.c_str(), &st) != 0) {
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    }
+    if (!S_ISREG(st.st_mode)) return ReadResult::Failed;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
     }
@@ -155,11 +173,16 @@ ReadResult ReadWholeFile(const std::string& path, std::string& text, struct stat
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         result = ReadResult::Failed;
     } else {
-        char buf[16384];
+        // Read straight into one block of the file's size (and a byte more,
+        // to see the end without growing); only a file that grows meanwhile
+        // costs a larger block.
+        std::size_t used = 0;
+        text.resize(static_cast<std::size_t>(st.st_size) + 1);
         for (;;) {
-            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (used == text.size()) text.resize(text.size() * 2);
+            const ssize_t n = ::read(fd, &text[used], text.size() - used);
             if (n > 0) {
-                text.append(buf, static_cast<std::size_t>(n));
+                used += static_cast<std::size_t>(n);
             } else if (n == 0) {
                 break;
             } else if (errno != EINTR) {
@@ -167,6 +190,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& text, struct stat
                 break;
             }
         }
+        text.resize(used);
     }
     ::close(fd);
     return result;
@@ -177,11 +201,9 @@ std::optional<std::string> ReadValue(const std::string& path, const std::string&
     std::string text;
     struct stat st;
     if (ReadWholeFile(path, text, st) != ReadResult::Ok) return std::nullopt;
-    const std::vector<Line> lines = SplitLines(text);
-    const Location loc = Find(text, lines, section, key);
-    if (loc.key < 0) return std::nullopt;
-    const Line& line = lines[static_cast<std::size_t>(loc.key)];
-    const std::string_view raw(text.data() + loc.valueBegin, line.end - loc.valueBegin);
+    const Location loc = Find(text, section, key);
+    if (!loc.hasKey) return std::nullopt;
+    const std::string_view raw(text.data() + loc.valueBegin, loc.key.end - loc.valueBegin);
     return DecodeText(std::string(Unquote(Trim(raw))));
 }
 
@@ -190,25 +212,23 @@ std::optional<std::string> ReadValue(const std::string& path, const std::string&
 // other byte stays.
 std::string WithValue(const std::string& text, const std::string& section,
                       const std::string& key, const std::string& value) {
-    const std::vector<Line> lines = SplitLines(text);
     const std::size_t firstBreak = text.find('\n');
     const char* eol = firstBreak != std::string::npos && firstBreak > 0 && text[firstBreak - 1] == '\r'
                           ? "\r\n"
                           : "\n";
     const std::string stored = NeedsQuotes(value) ? '"' + value + '"' : value;
-    const Location loc = Find(text, lines, section, key);
+    const Location loc = Find(text, section, key);
 
-    if (loc.key >= 0) {
+    if (loc.hasKey) {
         // Keep the key's spelling and the blanks around "=" as the user wrote them.
         std::size_t keep = loc.valueBegin;
-        const Line& line = lines[static_cast<std::size_t>(loc.key)];
-        while (keep < line.end && IsBlank(text[keep])) ++keep;
-        return text.substr(0, keep) + stored + text.substr(line.end);
+        while (keep < loc.key.end && IsBlank(text[keep])) ++keep;
+        return text.substr(0, keep) + stored + text.substr(loc.key.end);
     }
 
     const std::string newLine = key + "=" + stored + eol;
-    if (loc.section >= 0) {
-        const Line& after = lines[static_cast<std::size_t>(loc.lastKey >= 0 ? loc.lastKey : loc.section)];
+    if (loc.hasSection) {
+        const Line& after = loc.hasLastKey ? loc.lastKey : loc.section;
         return text.substr(0, after.next) + (after.hasBreak ? "" : eol) + newLine +
                text.substr(after.next);
     }
@@ -253,11 +273,43 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
+// A save that was killed between creating its copy and renaming it leaves
+// the copy behind.  The copy's name carries its writer's process id, so once
+// that process is gone the copy is nobody's; a live writer's copy, or any
+// name not made by us, is left alone.
+void RemoveStaleCopies(const std::string& dir, const std::string& namePrefix) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return;
+    while (const dirent* entry = ::readdir(d)) {
+        const std::string_view name(entry->d_name);
+        if (name.compare(0, namePrefix.size(), namePrefix) != 0) continue;
+        // <pid>-<hex>, nothing more
+        const std::string_view rest = name.substr(namePrefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos || dash > 9 || dash + 1 == rest.size()) continue;
+        const std::string_view digits = rest.substr(0, dash), hex = rest.substr(dash + 1);
+        if (digits.find_first_not_of("0123456789") != std::string_view::npos ||
+            hex.find_first_not_of("0123456789abcdef") != std::string_view::npos) {
+            continue;
+        }
+        const long pid = std::strtol(std::string(digits).c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st;
+        if (::fstatat(::dirfd(d), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+            ::unlinkat(::dirfd(d), entry->d_name, 0);
+        }
+    }
+    ::closedir(d);
+}
+
 // Writes content to a new file beside target and renames it over target,
 // so that target is at every moment either the old file or the new one.
 bool ReplaceFile(const std::string& target, const std::string& content, const struct stat* old) {
     const std::string dir = DirPart(target);
-    const std::string prefix = dir + "." + target.substr(dir.size()) + ".tmp-";
+    const std::string namePrefix = "." + target.substr(dir.size()) + ".tmp-";
+    const std::string prefix = dir + namePrefix;
+    RemoveStaleCopies(dir, namePrefix);
     static unsigned counter = 0;
     std::string temp;
     int fd = -1;

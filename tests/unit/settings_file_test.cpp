@@ -9,6 +9,7 @@
 
 #include <climits>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -166,6 +167,79 @@ TEST_F(SettingsFile, ReadOnlyOrUnreadableFilesAreLeftAlone) {
     ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
     EXPECT_EQ(Bytes(), "[S]\n0=old\n");
     EXPECT_TRUE(OnlyTheFile());
+}
+
+// Peak resident memory growth in bytes while fn runs; -1 when the kernel
+// cannot reset the peak.
+long PeakGrowth(const std::function<void()>& fn) {
+    auto kb = [](const char* field) {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+        return -1L;
+    };
+    if (!(std::ofstream("/proc/self/clear_refs") << "5" << std::flush)) return -1;
+    const long before = kb("VmRSS:");
+    fn();
+    return (kb("VmHWM:") - before) * 1024;
+}
+
+// Things that are not an ordinary settings file, and what a save must clean
+// up.  A FIFO or device must neither block nor be written; reading stays
+// linear (a size check: a pathological layout must not cost more memory than
+// a few times the file); a copy left by a killed save goes once its writer is.
+TEST_F(SettingsFile, AwkwardFilesInItsPlace) {
+    const std::string stale = ".quillet.ini.tmp-" + std::to_string([] {
+        const pid_t pid = ::fork();
+        if (pid == 0) ::_exit(0);
+        ::waitpid(pid, nullptr, 0);
+        return pid;  // gone now
+    }()) + "-1f";
+    const std::string live = ".quillet.ini.tmp-" + std::to_string(::getppid()) + "-2e";
+    const std::string notOurs[] = {".quillet.ini.tmp-1x-3", "quillet.ini.tmp-99999999-4", live};
+    const std::size_t hugeSize = 10u << 20;
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& dir, const std::string& path)> make;
+        const char* reads;  // S/k before the write
+        bool written;
+        std::function<void()> extra;
+    };
+    const Case cases[] = {
+        {"fifo", [](auto&, auto& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0); }, "<def>", false,
+         [this] { EXPECT_EQ(std::filesystem::status(path_).type(), std::filesystem::file_type::fifo); }},
+        {"device", [](auto&, auto& path) { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); }, "<def>",
+         false, [this] { EXPECT_TRUE(std::filesystem::is_symlink(path_)); }},
+        {"blank lines",
+         [hugeSize](auto&, auto& path) { std::ofstream(path) << std::string(hugeSize, '\n') << "[S]\nk=v\n"; },
+         "v", true,
+         [this, hugeSize] {
+             const long growth = PeakGrowth([this] { EXPECT_EQ(Read("S", "k"), "new"); });
+             if (growth >= 0) {
+                 EXPECT_LT(growth, static_cast<long>(3 * hugeSize));
+             }
+         }},
+        {"stale copies",
+         [&](auto& dir, auto& path) {
+             std::ofstream(path) << "[S]\nk=v\n";
+             for (const std::string& name : notOurs) std::ofstream(dir + name) << "x";
+             std::ofstream(dir + stale) << "half a save";
+         },
+         "v", true,
+         [&] {
+             EXPECT_FALSE(std::filesystem::exists(dir_ + stale));
+             for (const std::string& name : notOurs) EXPECT_TRUE(std::filesystem::exists(dir_ + name)) << name;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directory(dir_);
+        c.make(dir_, path_);
+        EXPECT_EQ(Read("S", "k"), c.reads);
+        EXPECT_EQ(WriteSettingString(path_, "S", "k", "new"), c.written);
+        c.extra();
+    }
 }
 
 }  // namespace
