@@ -15,7 +15,7 @@
 
 #include "app/output_pane.h"
 #include "app/program.h"
-#include "exec/copy_lines.h"
+#include "exec/line_copier.h"
 #include "fields/validated_text.h"
 #include "form/command_form.h"
 #include "platform/process.h"
