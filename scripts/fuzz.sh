@@ -12,9 +12,12 @@ QUILLET_FUZZ=1 "$root/scripts/install-deps.sh"
 build=${QUILLET_FUZZ_BUILD:-$root/build-fuzz}
 
 # target: longest input worth trying
-declare -A max_len=([numeric_checks]=128 [settings_file]=1024 [output]=4096)
+declare -A max_len=([numeric_checks]=128 [settings_file]=1024 [output]=4096 [windows_line]=256)
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(numeric_checks settings_file output)
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(numeric_checks settings_file output)
+  [ -f "$root/src/platform/windows_line.cpp" ] && targets+=(windows_line)
+fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_FUZZ=ON -DQUILLET_BENCH=OFF >/dev/null
