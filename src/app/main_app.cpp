@@ -1,7 +1,6 @@
 #include "app/main_app.h"
 
-#include <wx/icon.h>
-
+#include "app/app_icons.h"
 #include "app/fonts.h"
 #include "app/main_frame.h"
 #include "app/output_pane.h"
@@ -15,8 +14,6 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/settings_file.h"
-
-#include "app/app_icn.xpm"
 
 namespace quillet {
 
@@ -40,7 +37,7 @@ MainFrame* BuildMainWindow() {
                                 width, Scaled(Scaled(280, base), base));
     p.mainFrame = frame;
     frame->SetTitle(wxString(kProductName) + kVersionText);
-    frame->SetIcon(wxIcon(app_icn_xpm));
+    frame->SetIcons(AppIcons());
     frame->CreateStatusBar(2);
     frame->BuildMenus();
 
