@@ -30,6 +30,9 @@ check "good start in DIR: main window" wait_window '^Quillet     V\. 0\.9\.10 $'
 sleep 1
 check "good start in DIR: server started there" \
   grep -qx "started in $DIR" "$QUILLET_STANDIN_SERVER_LOG"
+icons=$(xprop -len 100000000 -id "$WID" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+check "good start in DIR: window icons from 16 to 256 pixels" \
+  test "$icons" = "Icon (16 x 16) Icon (24 x 24) Icon (32 x 32) Icon (48 x 48) Icon (64 x 64) Icon (128 x 128) Icon (256 x 256) "
 "$X_CLOSE" "$WID"
 check "good start in DIR: the close box ends the program" wait_exit
 check "good start in DIR: exit status 0" test "$STATUS" = 0
