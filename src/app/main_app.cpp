@@ -1,22 +1,18 @@
 #include "app/main_app.h"
 
-#include <wx/icon.h>
-
+#include "app/app_icons.h"
 #include "app/fonts.h"
 #include "app/main_frame.h"
 #include "app/output_pane.h"
 #include "app/program.h"
 #include "app/scale.h"
 #include "app/version.h"
-#include "exec/run.h"
 #include "form/command_form.h"
 #include "form/compact_style.h"
 #include "platform/environment.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/settings_file.h"
-
-#include "app/app_icn.xpm"
 
 namespace quillet {
 
@@ -40,15 +36,16 @@ MainFrame* BuildMainWindow() {
                                 width, Scaled(Scaled(280, base), base));
     p.mainFrame = frame;
     frame->SetTitle(wxString(kProductName) + kVersionText);
-    frame->SetIcon(wxIcon(app_icn_xpm));
-    frame->CreateStatusBar(2);
+    frame->SetIcons(AppIcons());
+    frame->MakeStatusBar();
     frame->BuildMenus();
 
     p.commandForm = new CommandForm(frame, -1, -1, width, Px(94), wxBORDER_SIMPLE, "panel");
     p.commandForm->Move(0, 0);
-    p.commandForm->SetDoItHandler(OnDoIt);
+    p.commandForm->SetDoItHandler([frame] { frame->OnDoIt(); });
     auto* pane = new OutputPane(frame, 0, Px(94), width, Px(265));
     p.outputPane = pane;
+    frame->Attach(p.commandForm, pane);
     pane->SetFont(*p.paneFont);
     pane->WriteGreeting();
 
@@ -78,6 +75,7 @@ bool MainApp::OnInit() {
         platform::ReadSettingInt(p.settingsPath, "Setup", "WaitForSys", 0));
 
     platform::StartDetached(p.hamDir + platform::PathSeparator() + "hamster.exe");
+    platform::EndCommandsWhenProgramEnds();
 
     BuildMainWindow();
     p.initialized = true;

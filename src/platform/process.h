@@ -37,6 +37,13 @@ void StartDetached(const std::string& program);
 // Standard error goes to an anonymous temporary file, which no amount of
 // output can block, and is kept for the caller.  None of this program's own
 // file descriptors reach the command.
+// Why a command did not start.
+enum class StartResult {
+    Started,
+    NotStarted,   // the program could not be started (missing, not executable)
+    LineTooLong,  // the system refused the arguments for their length
+};
+
 class TrackedCommand {
 public:
     TrackedCommand() = default;
@@ -45,10 +52,11 @@ public:
     TrackedCommand& operator=(const TrackedCommand&) = delete;
 
     // switchArg is the switch without blanks ("-c"); argument is everything
-    // of the line after the switch.  False when the interpreter could not be
-    // started at all.
-    bool Start(const std::string& interpreter, const std::string& switchArg,
-               const std::string& argument);
+    // of the line after the switch.  Where the system offers it, the started
+    // interpreter is ended by the kernel should this program die without a
+    // chance to end it (a hard kill).
+    StartResult Start(const std::string& interpreter, const std::string& switchArg,
+                      const std::string& argument);
     // True while the started command is still running; reaps it once ended.
     bool Running();
     // Ends a command still running and every process of its group (SIGTERM,
@@ -71,6 +79,12 @@ private:
     int errorFd_ = -1;
     bool reaped_ = false;
 };
+
+// Makes this program end the process groups of the commands it still runs
+// when it ends for a reason it can see: SIGTERM, SIGHUP or SIGINT, exit(),
+// or the loss of the display connection.  Call it once at start-up, after
+// the display is open.
+void EndCommandsWhenProgramEnds();
 
 // The run's stand-in for "ham.txt cannot be opened while the tool still
 // writes it": a file that exists counts as not yet openable while the

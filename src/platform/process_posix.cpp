@@ -1,11 +1,12 @@
 #include "platform/process.h"
+#include "platform/program_end.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -75,6 +76,43 @@ bool LeaderEnded(pid_t pid) {
     return rc < 0 || info.si_pid != 0;
 }
 
+// The program a name stands for: a name with a slash as it is, any other
+// searched along PATH as the shell would.  Done before fork, where looking
+// things up is still allowed.
+std::string FindProgram(const std::string& name) {
+    if (name.find('/') != std::string::npos)
+        return name;
+    const char* path = std::getenv("PATH");
+    std::string dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t from = 0;
+    while (from <= dirs.size()) {
+        std::size_t to = dirs.find(':', from);
+        if (to == std::string::npos)
+            to = dirs.size();
+        std::string dir = dirs.substr(from, to - from);
+        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        from = to + 1;
+    }
+    return name;  // execv fails with ENOENT, as it should
+}
+
+// Closes every descriptor from first on but keep (in a forked child).
+void CloseFrom(int first, int keep) {
+    if (keep >= first) {
+        if (keep > first && close_range(static_cast<unsigned>(first), static_cast<unsigned>(keep - 1), 0) != 0) {
+            for (int fd = first; fd < keep; ++fd)
+                close(fd);
+        }
+        first = keep + 1;
+    }
+    if (close_range(static_cast<unsigned>(first), ~0U, 0) != 0) {
+        for (long fd = first; fd < 65536; ++fd)
+            close(static_cast<int>(fd));
+    }
+}
+
 }  // namespace
 
 char PathSeparator() { return '/'; }
@@ -102,7 +140,6 @@ void StartDetached(const std::string& program) {
     // Everything the children need is prepared here: after fork only
     // async-signal-safe calls are allowed, and the allocator is not one.
     char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
-    const long maxFd = sysconf(_SC_OPEN_MAX);
 
     // Two forks: the middle child ends at once and is reaped here, so the
     // program is adopted by init and never becomes our zombie.
@@ -116,10 +153,7 @@ void StartDetached(const std::string& program) {
         dup2(nullFd, 1);
         dup2(nullFd, 2);
         DefaultSignalsInChild();
-        if (close_range(3, ~0U, 0) != 0) {
-            for (long fd = 3; fd < maxFd; ++fd)
-                close(static_cast<int>(fd));
-        }
+        CloseFrom(3, -1);
         execv(argv[0], argv);
         _exit(127);
     }
@@ -136,51 +170,80 @@ TrackedCommand::~TrackedCommand() {
         close(errorFd_);
 }
 
-bool TrackedCommand::Start(const std::string& interpreter, const std::string& switchArg,
-                           const std::string& argument) {
+StartResult TrackedCommand::Start(const std::string& interpreter, const std::string& switchArg,
+                                  const std::string& argument) {
     if (pid_ > 0)
-        return false;  // one run per object
+        return StartResult::NotStarted;  // one run per object
     if (errorFd_ >= 0)
         close(errorFd_);  // left from a start that failed
     errorFd_ = AnonymousTempFile();
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (errorFd_ >= 0)
-        posix_spawn_file_actions_adddup2(&actions, errorFd_, 2);
-    else
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    // Descriptors opened elsewhere without O_CLOEXEC (a toolkit, a library)
-    // must not keep files or pipes of ours open in the tool.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigdelset(&all, SIGKILL);
-    sigdelset(&all, SIGSTOP);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF |
-                                        POSIX_SPAWN_SETSIGMASK);
-
+    // Everything the child needs is prepared here: after fork only
+    // async-signal-safe calls are allowed, and the allocator is not one.
+    const std::string program = FindProgram(interpreter);
     char* const argv[] = {const_cast<char*>(interpreter.c_str()),
                           const_cast<char*>(switchArg.c_str()),
                           const_cast<char*>(argument.c_str()), nullptr};
-    pid_t pid = -1;
-    // The C library reports a failed exec of the interpreter here, so a
-    // missing interpreter is told apart from a command that fails.
-    int rc = posix_spawnp(&pid, interpreter.c_str(), &actions, &attr, argv, environ);
-    posix_spawnattr_destroy(&attr);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return false;
+    const int nullIn = AboveStdio(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    const int nullOut = AboveStdio(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    const int errorOut = errorFd_ >= 0 ? errorFd_ : nullOut;
+    // The child reports a failed exec through this pipe; a successful exec
+    // closes it, so the read below sees the end of file.
+    int report[2];
+    if (nullIn < 0 || nullOut < 0 || pipe2(report, O_CLOEXEC) != 0) {
+        if (nullIn >= 0) close(nullIn);
+        if (nullOut >= 0) close(nullOut);
+        return StartResult::NotStarted;
+    }
+    report[1] = AboveStdio(report[1]);
+    const pid_t parent = getpid();
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(report[0]);
+        // A session of its own, which is also its process group, so that a
+        // cancel reaches everything the command starts, and no terminal.
+        setsid();
+#ifdef __linux__
+        // Should this program be killed outright, the kernel ends the
+        // interpreter with it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(127);
+#endif
+        dup2(nullIn, 0);
+        dup2(nullOut, 1);
+        dup2(errorOut, 2);
+        DefaultSignalsInChild();
+        // Descriptors opened elsewhere without O_CLOEXEC (a toolkit, a
+        // library) must not keep files or pipes of ours open in the tool.
+        CloseFrom(3, report[1]);
+        execv(program.c_str(), argv);
+        const int error = errno;
+        ssize_t ignored = write(report[1], &error, sizeof error);
+        (void)ignored;
+        _exit(127);
+    }
+    close(report[1]);
+    close(nullIn);
+    close(nullOut);
+    if (pid < 0) {
+        close(report[0]);
+        return StartResult::NotStarted;
+    }
+    int error = 0;
+    ssize_t got;
+    do {
+        got = read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    close(report[0]);
+    if (got == static_cast<ssize_t>(sizeof error)) {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        return error == E2BIG ? StartResult::LineTooLong : StartResult::NotStarted;
+    }
     pid_ = pid;
-    return true;
+    RememberGroup(pid_);
+    return StartResult::Started;
 }
 
 bool TrackedCommand::Running() {
@@ -198,6 +261,7 @@ bool TrackedCommand::Running() {
     // Otherwise it was reaped behind our back (SIGCHLD ignored): over, with
     // its status unknown.
     reaped_ = true;
+    ForgetGroup(pid_);
     return false;
 }
 
@@ -215,6 +279,7 @@ void TrackedCommand::Terminate() {
 }
 
 void TrackedCommand::Reap() {
+    ForgetGroup(pid_);
     int status = 0;
     pid_t rc;
     do {
