@@ -6,6 +6,7 @@
 // the last run both copy an empty output, so they leave the pane alike.
 //   soak_bench [RUNS]      (default 500, a multiple of 10; needs DISPLAY)
 #include <dirent.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,7 +89,7 @@ public:
 };
 
 struct Sample {
-    long rssKiB, fds, tempFiles, workFiles;
+    long rssKiB, trimmedKiB, fds, tempFiles, workFiles;
 };
 
 }  // namespace
@@ -142,7 +143,11 @@ int main(int argc, char** argv) {
 
     auto sample = [&] {
         Pump(200);  // let the pane and the toolkit settle after the run
-        return Sample{StatusKiB("VmRSS:"), OpenDescriptors(), Entries(temp), Entries(work)};
+        const long rss = StatusKiB("VmRSS:");
+        // Freed heap the C library keeps for later is resident too; trimmed,
+        // what is left is what the program still holds.
+        malloc_trim(0);
+        return Sample{rss, StatusKiB("VmRSS:"), OpenDescriptors(), Entries(temp), Entries(work)};
     };
     Sample at10{}, last{};
     long badEnds = 0;
@@ -159,8 +164,9 @@ int main(int argc, char** argv) {
         if (run == 10) at10 = sample();
         if (run % 50 == 0 || run == runs) {
             const Sample now = sample();
-            std::fprintf(stderr, "run %4ld: rss %ld KiB, fds %ld, temp %ld, work %ld (%.0f s)\n", run,
-                         now.rssKiB, now.fds, now.tempFiles, now.workFiles, Seconds(Clock::now() - start));
+            std::fprintf(stderr, "run %4ld: rss %ld KiB (trimmed %ld), fds %ld, temp %ld, work %ld (%.0f s)\n",
+                         run, now.rssKiB, now.trimmedKiB, now.fds, now.tempFiles, now.workFiles,
+                         Seconds(Clock::now() - start));
             if (run == runs) last = now;
         }
     }
@@ -175,6 +181,8 @@ int main(int argc, char** argv) {
     std::printf("from run 10 to run %ld:\n", runs);
     std::printf("  resident memory: %8ld KiB -> %8ld KiB, growth %+.2f MiB (target < 5)\n", at10.rssKiB,
                 last.rssKiB, (last.rssKiB - at10.rssKiB) / 1024.0);
+    std::printf("    freed heap given back first: %8ld KiB -> %8ld KiB, growth %+.2f MiB\n",
+                at10.trimmedKiB, last.trimmedKiB, (last.trimmedKiB - at10.trimmedKiB) / 1024.0);
     std::printf("  open descriptors: %4ld -> %4ld, growth %+ld (target 0)\n", at10.fds, last.fds,
                 last.fds - at10.fds);
     std::printf("  temporary files:  %4ld -> %4ld, growth %+ld (target 0)\n", at10.tempFiles,
