@@ -149,6 +149,7 @@ int main(int argc, char** argv) {
         malloc_trim(0);
         return Sample{rss, StatusKiB("VmRSS:"), OpenDescriptors(), Entries(temp), Entries(work)};
     };
+    const Sample before = sample();
     Sample at10{}, last{};
     long badEnds = 0;
     double slowest[10] = {};
@@ -178,6 +179,8 @@ int main(int argc, char** argv) {
     for (int k = 0; k < 10; ++k) std::printf(" %ld B %.2f s%s", kinds[k].size, slowest[k], k < 9 ? "," : "\n");
     std::printf("runs that did not end as a copy: %ld\n", badEnds);
     std::printf("pane after the last (empty) run: %ld characters\n", paneChars);
+    std::printf("before the first run: resident %ld KiB (trimmed %ld), %ld descriptors, %ld temporary files\n",
+                before.rssKiB, before.trimmedKiB, before.fds, before.tempFiles);
     std::printf("from run 10 to run %ld:\n", runs);
     std::printf("  resident memory: %8ld KiB -> %8ld KiB, growth %+.2f MiB (target < 5)\n", at10.rssKiB,
                 last.rssKiB, (last.rssKiB - at10.rssKiB) / 1024.0);
