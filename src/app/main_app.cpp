@@ -13,7 +13,7 @@
 #include "form/compact_style.h"
 #include "platform/environment.h"
 #include "platform/message_box.h"
-#include "platform/process.h"
+#include "platform/launch.h"
 #include "platform/settings_file.h"
 
 #include "app/app_icn.xpm"
@@ -77,7 +77,8 @@ bool MainApp::OnInit() {
     p.waitForSys = WaitForSysFromSetting(
         platform::ReadSettingInt(p.settingsPath, "Setup", "WaitForSys", 0));
 
-    platform::StartDetached(p.hamDir + platform::PathSeparator() + "hamster.exe");
+    p.wine = platform::ReadSettingString(p.settingsPath, "Setup", "Wine", "");
+    platform::StartServer(p.hamDir, p.wine);
 
     BuildMainWindow();
     p.initialized = true;

@@ -37,14 +37,6 @@ std::unique_ptr<platform::TrackedCommand> previousCommand;
 
 std::string Utf8(const wxString& text) { return text.utf8_string(); }
 
-// The interpreter's switch as its own argument: "-c" out of " -c ".
-std::string SwitchArgument() {
-    std::string text = platform::InterpreterSwitch();
-    text.erase(0, text.find_first_not_of(' '));
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
-}
-
 // While a run blocks the event loop the window is still painted, but user
 // input is swallowed, so that nothing is edited and no second run starts
 // mid-run; only Escape is heard, and it cancels the run.
@@ -170,15 +162,12 @@ FormValues ReadFormValues(const CommandForm& f, int command) {
 
 std::optional<Composition> BuildCommandLine(std::ostream& pane) {
     Program& p = TheProgram();
-    PlatformParams platform;
-    platform.interpreter = platform::CommandInterpreter();
-    platform.switchText = platform::InterpreterSwitch();
-    platform.separator = platform::PathSeparator();
-    platform.hamDir = p.hamDir;
-    Composition line = ComposeCommandLine(ReadFormValues(*p.commandForm, p.currentCommand), platform);
+    Composition line = ComposeCommandLine(ReadFormValues(*p.commandForm, p.currentCommand),
+                                          platform::CurrentToolLaunch(p.hamDir, p.wine));
     if (!line.ok) {
         pane << line.refusal;
         pane.flush();
+        if (!line.refusalStatus.empty()) SetStatus(1, wxString::FromUTF8(line.refusalStatus));
         return std::nullopt;
     }
     Focus(*p.commandForm, line.focus);
@@ -209,7 +198,7 @@ void OnDoIt() {
 
     RunGuard guard;
     auto command = std::make_unique<platform::TrackedCommand>();
-    const bool started = command->Start(line->interpreter, SwitchArgument(), line->argument);
+    const bool started = command->Start(line->platform, line->argument);
 
     // Sleep, then wait while the tool still writes its output.
     if (started && guard.Wait(p.waitForSys * 1000)) {

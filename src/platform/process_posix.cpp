@@ -1,9 +1,13 @@
 #include "platform/process.h"
 
+#include "platform/windows_line.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -75,33 +79,49 @@ bool LeaderEnded(pid_t pid) {
     return rc < 0 || info.si_pid != 0;
 }
 
+// This process's environment with "NAME=value" entries put in (replacing
+// one of the same name); the strings live in storage.
+std::vector<char*> Environment(const std::vector<std::string>& variables,
+                               std::vector<std::string>& storage) {
+    storage = variables;
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e) {
+        const char* equals = std::strchr(*e, '=');
+        const std::size_t nameLength = equals ? static_cast<std::size_t>(equals - *e) : std::strlen(*e);
+        const bool replaced = std::any_of(variables.begin(), variables.end(), [&](const std::string& v) {
+            return v.size() > nameLength && v[nameLength] == '=' && v.compare(0, nameLength, *e, nameLength) == 0;
+        });
+        if (!replaced) env.push_back(*e);
+    }
+    for (std::string& v : storage) env.push_back(v.data());
+    env.push_back(nullptr);
+    return env;
+}
+
+std::vector<char*> Arguments(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    return args;
+}
+
 }  // namespace
 
-char PathSeparator() { return '/'; }
-
-const char* InterpreterSwitch() { return " -c "; }
-
-std::optional<std::string> ChooseInterpreter(const char* comspec, bool posix) {
-    if (comspec && *comspec)
-        return std::string(comspec);
-    if (posix)
-        return std::string("/bin/sh");
-    return std::nullopt;
-}
-
-std::optional<std::string> CommandInterpreter() {
-    return ChooseInterpreter(std::getenv("COMSPEC"), true);
-}
-
 void StartDetached(const std::string& program) {
-    if (program.empty())
+    if (!program.empty()) StartDetached(std::vector<std::string>{program}, {});
+}
+
+void StartDetached(const std::vector<std::string>& programArgs, const std::vector<std::string>& variables) {
+    if (programArgs.empty() || programArgs[0].empty())
         return;
     int nullFd = AboveStdio(open("/dev/null", O_RDWR | O_CLOEXEC));
     if (nullFd < 0)
         return;
     // Everything the children need is prepared here: after fork only
     // async-signal-safe calls are allowed, and the allocator is not one.
-    char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    std::vector<char*> argv = Arguments(programArgs);
+    std::vector<std::string> storage;
+    std::vector<char*> env = Environment(variables, storage);
     const long maxFd = sysconf(_SC_OPEN_MAX);
 
     // Two forks: the middle child ends at once and is reaped here, so the
@@ -120,7 +140,7 @@ void StartDetached(const std::string& program) {
             for (long fd = 3; fd < maxFd; ++fd)
                 close(static_cast<int>(fd));
         }
-        execv(argv[0], argv);
+        execve(argv[0], argv.data(), env.data());
         _exit(127);
     }
     close(nullFd);
@@ -132,14 +152,88 @@ void StartDetached(const std::string& program) {
 
 TrackedCommand::~TrackedCommand() {
     Terminate();
+    RemoveTemporaryFiles();
     if (errorFd_ >= 0)
         close(errorFd_);
 }
 
 bool TrackedCommand::Start(const std::string& interpreter, const std::string& switchArg,
                            const std::string& argument) {
-    if (pid_ > 0)
+    return Spawn({interpreter, switchArg, argument}, {}, -1, true) == 0;
+}
+
+bool TrackedCommand::Start(const ToolLaunch& launch, const std::string& argument) {
+    if (pid_ > 0 || endedAtStart_)
         return false;  // one run per object
+    switch (launch.way) {
+    case LaunchWay::Interpreter:
+        return Start(*launch.interpreter, "-c", argument);
+    case LaunchWay::Wine: {
+        // Handed to Wine as arguments, the line would be quoted anew on its
+        // way to the interpreter; a batch file reaches it as written.
+        const char* tmp = std::getenv("TMPDIR");
+        std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillet-XXXXXX";
+        if (mkdtemp(dir.data()) == nullptr)
+            return false;
+        tempDir_ = dir;
+        std::vector<std::string> variables;
+        if (std::getenv("WINEDEBUG") == nullptr) variables.push_back("WINEDEBUG=-all");
+        const std::string batch = dir + "/run.bat";
+        std::ofstream(batch, std::ios::binary) << BatchFileLine(argument, variables) << "\r\n";
+        const bool started =
+            Spawn({launch.wine, "cmd", "/c", WindowsPath(batch)}, variables, -1, false) == 0;
+        if (!started) RemoveTemporaryFiles();
+        return started;
+    }
+    case LaunchWay::Direct:
+        break;
+    }
+    const ToolLine line = ParseToolLine(argument);
+    if (line.arguments.empty() || line.arguments[0].empty())
+        return false;
+    int output = -1;
+    for (const OutputRedirection& redirection : line.outputs) {
+        if (output >= 0) close(output);
+        // Every file named is made, as the Windows interpreter makes them;
+        // the last one gets the output.
+        output = AboveStdio(open(redirection.file.c_str(),
+                                 O_WRONLY | O_CREAT | O_CLOEXEC | (redirection.append ? O_APPEND : O_TRUNC),
+                                 0666));
+        if (output < 0) {
+            const int error = errno;
+            if (errorFd_ < 0) errorFd_ = AnonymousTempFile();
+            EndAtStart(redirection.file + ": " + std::strerror(error), 1);
+            return true;
+        }
+    }
+    // A tool that cannot be started fails as a shell would report it.
+    const int error = Spawn(line.arguments, {}, output, false);
+    if (output >= 0) close(output);
+    if (error != 0)
+        EndAtStart(line.arguments[0] + ": " + std::strerror(error), error == ENOENT ? 127 : 126);
+    return true;
+}
+
+void TrackedCommand::EndAtStart(const std::string& reason, int status) {
+    const std::string text = reason + "\n";
+    if (errorFd_ >= 0 && pwrite(errorFd_, text.data(), text.size(), 0) < 0) {
+        // The status still tells that the command failed.
+    }
+    exitStatus_ = status;
+    endedAtStart_ = true;
+}
+
+void TrackedCommand::RemoveTemporaryFiles() {
+    if (tempDir_.empty()) return;
+    unlink((tempDir_ + "/run.bat").c_str());
+    rmdir(tempDir_.c_str());
+    tempDir_.clear();
+}
+
+int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
+                           const std::vector<std::string>& variables, int outputFd, bool searchPath) {
+    if (pid_ > 0 || endedAtStart_)
+        return EBUSY;  // one run per object
     if (errorFd_ >= 0)
         close(errorFd_);  // left from a start that failed
     errorFd_ = AnonymousTempFile();
@@ -147,7 +241,10 @@ bool TrackedCommand::Start(const std::string& interpreter, const std::string& sw
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (outputFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+    else
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     if (errorFd_ >= 0)
         posix_spawn_file_actions_adddup2(&actions, errorFd_, 2);
     else
@@ -168,19 +265,20 @@ bool TrackedCommand::Start(const std::string& interpreter, const std::string& sw
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF |
                                         POSIX_SPAWN_SETSIGMASK);
 
-    char* const argv[] = {const_cast<char*>(interpreter.c_str()),
-                          const_cast<char*>(switchArg.c_str()),
-                          const_cast<char*>(argument.c_str()), nullptr};
+    std::vector<char*> argv = Arguments(programArgs);
+    std::vector<std::string> storage;
+    std::vector<char*> env = Environment(variables, storage);
     pid_t pid = -1;
-    // The C library reports a failed exec of the interpreter here, so a
-    // missing interpreter is told apart from a command that fails.
-    int rc = posix_spawnp(&pid, interpreter.c_str(), &actions, &attr, argv, environ);
+    // The C library reports a failed exec here, so a missing interpreter is
+    // told apart from a command that fails.
+    const char* program = programArgs[0].c_str();
+    int rc = searchPath ? posix_spawnp(&pid, program, &actions, &attr, argv.data(), env.data())
+                        : posix_spawn(&pid, program, &actions, &attr, argv.data(), env.data());
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return false;
-    pid_ = pid;
-    return true;
+    if (rc == 0)
+        pid_ = pid;
+    return rc;
 }
 
 bool TrackedCommand::Running() {
@@ -198,6 +296,7 @@ bool TrackedCommand::Running() {
     // Otherwise it was reaped behind our back (SIGCHLD ignored): over, with
     // its status unknown.
     reaped_ = true;
+    RemoveTemporaryFiles();
     return false;
 }
 
@@ -223,6 +322,7 @@ void TrackedCommand::Reap() {
     if (rc == pid_)
         exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     reaped_ = true;
+    RemoveTemporaryFiles();
 }
 
 std::string TrackedCommand::ErrorOutput(std::size_t maxBytes) const {

@@ -74,4 +74,13 @@ void EndBulkAppend(wxTextCtrl& control) {
 #endif
 }
 
+void KeepFirstLineOfPaste(wxTextCtrl& field) {
+#ifdef __WXGTK__
+    GtkWidget* widget = field.GetConnectWidget();
+    if (GTK_IS_ENTRY(widget)) g_object_set(widget, "truncate-multiline", TRUE, nullptr);
+#else
+    (void)field;
+#endif
+}
+
 }  // namespace quillet::platform
