@@ -202,9 +202,7 @@ void OnDoIt() {
 
     // Sleep, then wait while the tool still writes its output.
     if (started && guard.Wait(p.waitForSys * 1000)) {
-        for (int seconds = 1; wxFileExists(kOutputFile) &&
-                              platform::OutputStillBeingWritten(kOutputFile, *command);
-             ++seconds) {
+        for (int seconds = 1; platform::OutputStillBeingWritten(kOutputFile, *command); ++seconds) {
             SetStatus(0, WaitingText(seconds));
             if (!guard.Wait(1000)) break;
         }

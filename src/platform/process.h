@@ -80,8 +80,9 @@ private:
 };
 
 // The run's stand-in for "ham.txt cannot be opened while the tool still
-// writes it": a file that exists counts as not yet openable while the
-// command that writes it is running.
+// writes it": the file counts as not yet readable while the command that
+// writes it runs, also before it exists: under Wine the interpreter makes
+// it only once Wine is up, a second or more after the start.
 bool OutputStillBeingWritten(const std::string& path, TrackedCommand& command);
 
 }  // namespace quillet::platform

@@ -344,9 +344,8 @@ std::string TrackedCommand::ErrorOutput(std::size_t maxBytes) const {
     return text;
 }
 
-bool OutputStillBeingWritten(const std::string& path, TrackedCommand& command) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && command.Running();
+bool OutputStillBeingWritten(const std::string& /*path*/, TrackedCommand& command) {
+    return command.Running();
 }
 
 }  // namespace quillet::platform

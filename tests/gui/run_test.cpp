@@ -85,8 +85,9 @@ protected:
     }
     wxString Status(int field) { return window->frame->GetStatusBar()->GetStatusText(field); }
     std::string PaneText() { return window->pane->GetValue().utf8_string(); }
-    static std::string Echo(const std::string& shell = "/bin/sh") {
-        return shell + " -c " + kStandinDir + "/ham.exe>ham.txt ";
+    // The line begins with the tool itself, or with the COMSPEC given.
+    static std::string Echo(const std::string& interpreter = "") {
+        return (interpreter.empty() ? "" : interpreter + " -c ") + kStandinDir + "/ham.exe>ham.txt ";
     }
 
     const std::filesystem::path oldDir = std::filesystem::current_path();
