@@ -137,7 +137,9 @@ void StartServer(const std::string& hamDir, const std::string& wineSetting) {
     if (wine.empty()) return;  // the first run says what is missing
     std::vector<std::string> variables;
     QuietWine(variables);
-    StartDetached({wine, WindowsPath(server)}, variables);
+    // Wine cannot start a program hidden; minimized is the nearest, and no
+    // console of its own.
+    StartDetached({wine, "start", "/b", "/min", WindowsPath(server)}, variables);
 }
 
 
