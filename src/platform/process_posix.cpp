@@ -169,6 +169,8 @@ bool TrackedCommand::Start(const ToolLaunch& launch, const std::string& argument
     case LaunchWay::Interpreter:
         return Start(*launch.interpreter, "-c", argument);
     case LaunchWay::Wine: {
+        if (launch.wine.empty())
+            return false;
         // Handed to Wine as arguments, the line would be quoted anew on its
         // way to the interpreter; a batch file reaches it as written.
         const char* tmp = std::getenv("TMPDIR");
@@ -179,8 +181,10 @@ bool TrackedCommand::Start(const ToolLaunch& launch, const std::string& argument
         std::vector<std::string> variables;
         if (std::getenv("WINEDEBUG") == nullptr) variables.push_back("WINEDEBUG=-all");
         const std::string batch = dir + "/run.bat";
-        std::ofstream(batch, std::ios::binary) << BatchFileLine(argument, variables) << "\r\n";
-        const bool started =
+        std::ofstream file(batch, std::ios::binary);
+        file << BatchFileLine(argument, variables) << "\r\n";
+        file.close();
+        const bool started = file &&
             Spawn({launch.wine, "cmd", "/c", WindowsPath(batch)}, variables, -1, false) == 0;
         if (!started) RemoveTemporaryFiles();
         return started;
