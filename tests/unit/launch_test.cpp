@@ -67,8 +67,6 @@ TEST_F(Launch, ComspecWinsThenWineForWindowsProgramsElseDirect) {
     EXPECT_EQ(l.switchText, " /c ");
     EXPECT_EQ(l.separator, '\\');
     EXPECT_EQ(l.programDir, WindowsPath(dir));
-    Write("bin/wine", "#!/bin/sh\n");
-    EXPECT_EQ(ChooseToolLaunch(dir, nullptr, "", path.c_str()).wine, dir + "/bin/wine");
     // A Wine named in the settings is the only one taken.
     EXPECT_EQ(ChooseToolLaunch(dir, nullptr, dir + "/bin/wine64", "").wine, dir + "/bin/wine64");
     l = ChooseToolLaunch(dir, nullptr, "/opt/none/wine", path.c_str());
