@@ -32,17 +32,18 @@ namespace {
 namespace fs = std::filesystem;
 using quillet::testing::ReadFile;
 
-// Whether any process runs the Windows stand-in tool.
-bool StandInToolRuns() {
+// The processes that run the Windows stand-in tool (under Wine, by its
+// Windows name), with their state.
+std::string StandInToolProcesses() {
+    std::string found;
     for (const auto& entry : fs::directory_iterator("/proc")) {
         const std::string name = entry.path().filename();
         if (!std::isdigit(static_cast<unsigned char>(name[0]))) continue;
         const std::string cmdline = ReadFile(entry.path() / "cmdline");
-        if (cmdline.find("standin\\ham.exe") != std::string::npos ||
-            cmdline.find("standin/ham.exe") != std::string::npos)
-            return true;
+        if (cmdline.find("wine standin\\ham.exe") != std::string::npos)
+            found += ReadFile(entry.path() / "stat") + "\n";
     }
-    return false;
+    return found;
 }
 
 // The batch files of runs still on disk.  (TMPDIR stays as it is: Wine
@@ -178,7 +179,8 @@ TEST_F(DoItUnderWine, EscapeLeavesNoProcessOfTheTool) {
     EXPECT_TRUE(pressed);
     EXPECT_EQ(LastRunEnd(), RunEnd::Cancelled);
     EXPECT_NE(PaneText().find("M\xc3\xbcnchen"), std::string::npos) << PaneText();
-    EXPECT_TRUE(testing::PumpUntil([] { return !StandInToolRuns(); }, 1000));
+    EXPECT_TRUE(testing::PumpUntil([] { return StandInToolProcesses().empty(); }, 1000))
+        << StandInToolProcesses();
     EXPECT_EQ(BatchFiles(), "");
 }
 
