@@ -28,7 +28,6 @@
 #include "app/output_pane.h"
 #include "app/program.h"
 #include "app/scale.h"
-#include "exec/run.h"
 #include "form/command_form.h"
 #include "platform/environment.h"
 
@@ -149,8 +148,11 @@ int main(int argc, char** argv) {
             rssBefore = StatusKiB("VmRSS:");
             ResetPeakMemory();
         }
-        OnDoIt();
-        run = std::min(run, Seconds(LastRunTimes().countsShown - LastRunTimes().waitEnded));
+        frame->SetLiveOutput(false);
+        frame->OnDoIt();
+        while (frame->RunActive()) Pump(5);
+        const RunTimes& times = frame->Run()->Times();
+        run = std::min(run, Seconds(times.countsShown - times.waitEnded));
         if (round == 0) {
             peak = StatusKiB("VmHWM:");
             Mark("run done");

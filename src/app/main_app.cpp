@@ -8,7 +8,6 @@
 #include "app/program.h"
 #include "app/scale.h"
 #include "app/version.h"
-#include "exec/run.h"
 #include "form/command_form.h"
 #include "form/compact_style.h"
 #include "platform/environment.h"
@@ -41,14 +40,15 @@ MainFrame* BuildMainWindow() {
     p.mainFrame = frame;
     frame->SetTitle(wxString(kProductName) + kVersionText);
     frame->SetIcon(wxIcon(app_icn_xpm));
-    frame->CreateStatusBar(2);
+    frame->MakeStatusBar();
     frame->BuildMenus();
 
     p.commandForm = new CommandForm(frame, -1, -1, width, Px(94), wxBORDER_SIMPLE, "panel");
     p.commandForm->Move(0, 0);
-    p.commandForm->SetDoItHandler(OnDoIt);
+    p.commandForm->SetDoItHandler([frame] { frame->OnDoIt(); });
     auto* pane = new OutputPane(frame, 0, Px(94), width, Px(265));
     p.outputPane = pane;
+    frame->Attach(p.commandForm, pane);
     pane->SetFont(*p.paneFont);
     pane->WriteGreeting();
 
@@ -79,6 +79,7 @@ bool MainApp::OnInit() {
 
     p.wine = platform::ReadSettingString(p.settingsPath, "Setup", "Wine", "");
     platform::StartServer(p.hamDir, p.wine);
+    platform::EndCommandsWhenProgramEnds();
 
     BuildMainWindow();
     p.initialized = true;

@@ -6,14 +6,17 @@
 
 #include <wx/app.h>
 #include <wx/menu.h>
+#include <wx/statusbr.h>
 #include <wx/stockitem.h>
 #include <wx/textctrl.h>
 
 #include "app/output_pane.h"
 #include "app/program.h"
 #include "form/command_form.h"
+#include "form/compact_style.h"
 #include "form/remembered_values.h"
 #include "platform/message_box.h"
+#include "platform/process.h"
 #include "platform/settings_file.h"
 
 namespace quillet {
@@ -40,9 +43,13 @@ MainFrame::MainFrame(wxWindow* parent, const wxString& title, int x, int y, int 
     Bind(wxEVT_MENU, &MainFrame::OnMenuCommand, this);
     Bind(wxEVT_SIZE, &MainFrame::OnSize, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+    Bind(wxEVT_CHAR_HOOK, &MainFrame::OnCharHook, this);
 }
 
 MainFrame::~MainFrame() {
+    // A command still running ends with the window; the pane it writes to
+    // is still there while the run lets go of it.
+    run_.reset();
     // The form and the pane go with the window; nothing may reach them after.
     Program& p = TheProgram();
     if (p.mainFrame == this) {
@@ -50,6 +57,69 @@ MainFrame::~MainFrame() {
         p.commandForm = nullptr;
         p.outputPane = nullptr;
     }
+}
+
+void MainFrame::Attach(CommandForm* form, OutputPane* pane) {
+    form_ = form;
+    pane_ = pane;
+}
+
+void MainFrame::MakeStatusBar() {
+    // No size grip: GTK 3 windows are resized at their border, and the grip
+    // would take the room of the end of a status text.
+    wxStatusBar* bar = CreateStatusBar(2, wxSTB_DEFAULT_STYLE & ~wxSTB_SIZEGRIP);
+    const Program& p = TheProgram();
+    if (p.formLabelFont) {
+        wxFont font = *p.formLabelFont;
+        font.SetFractionalPointSize(FormTextPointSize(p.scaleBase));
+        bar->SetFont(font);
+    }
+}
+
+void MainFrame::SetStatus(int field, const std::string& text) {
+    SetStatusText(wxString::FromUTF8(text), field);
+}
+
+void MainFrame::OnDoIt() {
+    // One run at a time, whatever asked for this one: a click, a Return, a
+    // call queued before the form was disabled.
+    if (RunActive() || form_ == nullptr || pane_ == nullptr) return;
+    run_.reset();  // ends a command that outlived its run
+    const Program& p = TheProgram();
+    RunSettings settings;
+    settings.waitForSys = p.waitForSys;
+    settings.liveOutput = liveOutput_;
+    const PlatformParams platform = platform::CurrentToolLaunch(p.hamDir, p.wine);
+
+    wxWindow* focused = FindFocus();
+    run_ = std::make_unique<RunJob>(*pane_, *this, settings, [this] { OnRunEnded(); });
+    const FocusTarget focus = run_->Start(form_->Values(), platform);
+    if (!run_->Active()) {
+        form_->Focus(focus);
+        return;
+    }
+    // The form rests while the tool runs; the pane keeps the focus, so that
+    // it scrolls and copies, and Escape is heard.
+    focusAfterRun_ = focus;
+    focusBeforeRun_ = focused && form_->IsDescendant(focused) ? focused : nullptr;
+    form_->Disable();
+    pane_->SetFocus();
+}
+
+void MainFrame::OnRunEnded() {
+    form_->Enable();
+    if (focusAfterRun_ != FocusTarget::Unchanged)
+        form_->Focus(focusAfterRun_);
+    else if (focusBeforeRun_)
+        focusBeforeRun_->SetFocus();
+}
+
+void MainFrame::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_ESCAPE && RunActive()) {
+        run_->Cancel();
+        return;
+    }
+    event.Skip();
 }
 
 void MainFrame::BuildMenus() {
@@ -88,13 +158,11 @@ void MainFrame::OnMenuCommand(wxCommandEvent& event) {
 }
 
 void MainFrame::LayOut(int clientWidth, int clientHeight) {
-    Program& p = TheProgram();
     int formHeight = Px(94);
-    if (p.commandForm) p.commandForm->SetSize(-1, -1, clientWidth, formHeight);
+    if (form_) form_->SetSize(-1, -1, clientWidth, formHeight);
     // The client area ends at the status bar's upper edge, so the pane never
     // covers the counts of a run.
-    if (p.outputPane)
-        p.outputPane->SetSize(-1, -1, clientWidth, PaneHeightFor(clientHeight, formHeight));
+    if (pane_) pane_->SetSize(-1, -1, clientWidth, PaneHeightFor(clientHeight, formHeight));
 }
 
 void MainFrame::OnSize(wxSizeEvent& event) {
@@ -108,14 +176,16 @@ void MainFrame::OnSize(wxSizeEvent& event) {
 }
 
 void MainFrame::OnClose(wxCloseEvent& event) {
-    Program& p = TheProgram();
-    if (CommandForm* form = p.commandForm) {
+    // Closing during a run is a cancel first; the window then closes as usual.
+    if (RunActive()) run_->Cancel();
+    const Program& p = TheProgram();
+    if (form_) {
         // Written as they stand, empty texts included; a file that cannot be
         // written loses them silently and the window closes all the same.
         const std::pair<const char*, wxTextCtrl*> remembered[] = {
-            {kSearchExprSection, form->searchExprField},
-            {kGroupExprSection, form->groupExprField},
-            {kScoreViewSection, form->scoreViewField},
+            {kSearchExprSection, form_->searchExprField},
+            {kGroupExprSection, form_->groupExprField},
+            {kScoreViewSection, form_->scoreViewField},
         };
         for (const auto& [section, field] : remembered)
             platform::WriteSettingString(p.settingsPath, section, kRememberedKey,

@@ -1,17 +1,41 @@
 #pragma once
+#include <memory>
+
 #include <wx/frame.h>
 
+#include "exec/run_job.h"
+
 namespace quillet {
+
+class CommandForm;
+class OutputPane;
 
 // Menu ids of the two menus.
 enum MenuId { kMenuExit = 1, kMenuAbout = 10, kMenuHistory = 11 };
 
 // The one top-level window: command form above, output pane below, a
 // two-field status bar and the menus.
-class MainFrame : public wxFrame {
+class MainFrame : public wxFrame, public StatusSink {
 public:
     MainFrame(wxWindow* parent, const wxString& title, int x, int y, int width, int height);
     ~MainFrame() override;
+
+    // Start-up hands over the form and the pane once it has made them.
+    void Attach(CommandForm* form, OutputPane* pane);
+
+    // The Do It button's handler: starts a run unless one is under way.
+    void OnDoIt();
+    // The current run or the last one; null before the first.
+    const RunJob* Run() const { return run_.get(); }
+    bool RunActive() const { return run_ && run_->Active(); }
+    // Whether runs show the output while the tool writes it (where the
+    // platform can); off, the output is copied once the tool has ended.
+    void SetLiveOutput(bool live) { liveOutput_ = live; }
+
+    // The status bar: the form's compact font, so that every text of a run
+    // reads whole in its field.
+    void MakeStatusBar();
+    void SetStatus(int field, const std::string& text) override;
 
     // Builds the first menu (exit) and the help menu (About, History).
     void BuildMenus();
@@ -19,9 +43,20 @@ public:
     void OnMenuCommand(wxCommandEvent& event);
     void OnSize(wxSizeEvent& event);
     void OnClose(wxCloseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
 
     // Lays out the form and the pane for a client area of the given size.
     void LayOut(int clientWidth, int clientHeight);
+
+private:
+    void OnRunEnded();
+
+    CommandForm* form_ = nullptr;
+    OutputPane* pane_ = nullptr;
+    std::unique_ptr<RunJob> run_;
+    FocusTarget focusAfterRun_ = FocusTarget::Unchanged;
+    wxWindow* focusBeforeRun_ = nullptr;
+    bool liveOutput_ = platform::kOutputReadableWhileWritten;
 };
 
 // The pane's height under a form of formHeight in a client area of

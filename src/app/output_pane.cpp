@@ -1,10 +1,11 @@
 #include "app/output_pane.h"
 
-#include <fstream>
+#include <vector>
 
 #include "app/pane_stream.h"
 #include "app/program.h"
 #include "app/version.h"
+#include "platform/output_file.h"
 #include "platform/text_control.h"
 #include "platform/text_encoding.h"
 
@@ -32,10 +33,11 @@ void OutputPane::WriteGreeting() {
 void OutputPane::Clear() {
     wxTextCtrl::Clear();
     textSize_ = 0;
+    platform::SetFollowsEnd(*this, true);
 }
 
 std::ostream& OutputPane::OpenStream() {
-    CloseStream();
+    if (stream_) return *stream_;
     streamBuf_ = std::make_unique<PaneStreamBuf>(
         [this](const std::string& utf8) { Append(utf8); },
         [this] { return textLimit_ > textSize_ ? textLimit_ - textSize_ : std::size_t{0}; });
@@ -49,20 +51,34 @@ void OutputPane::CloseStream() {
     streamBuf_.reset();
 }
 
+void OutputPane::BeginAppend(bool bulk) {
+    // Letting go of the text would lose the place of a user who scrolled away.
+    bulk_ = bulk && platform::FollowsEnd(*this);
+    if (bulk_) platform::BeginBulkAppend(*this);
+}
+
+void OutputPane::EndAppend() {
+    if (bulk_) platform::EndBulkAppend(*this);
+    bulk_ = false;
+    if (platform::FollowsEnd(*this)) platform::ScrollToEnd(*this);
+}
+
 void OutputPane::Append(const std::string& utf8) {
     textSize_ += utf8.size();
     platform::AppendUtf8(*this, utf8.data(), utf8.size());
 }
 
 bool OutputPane::LoadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (StreamOpen()) return false;
+    // Regular files only: a dropped FIFO or device would hang the window.
+    platform::OutputFile file;
+    if (!file.Open(path)) return false;
     Clear();
     std::ostream& out = OpenStream();
-    char chunk[64 * 1024];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        if (!out.write(chunk, in.gcount())) break;
-    }
+    std::vector<char> chunk(64 * 1024);
+    long got;
+    while ((got = file.Read(chunk.data(), chunk.size())) > 0)
+        if (!out.write(chunk.data(), got)) break;
     CloseStream();
     SetInsertionPoint(0);
     return true;

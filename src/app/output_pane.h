@@ -9,11 +9,13 @@
 
 #include <wx/textctrl.h>
 
+#include "exec/run_job.h"
+
 namespace quillet {
 
 class PaneStreamBuf;
 
-class OutputPane : public wxTextCtrl {
+class OutputPane : public wxTextCtrl, public PaneSink {
 public:
     // About 64 MiB of text: far beyond what anyone reads in a pane, and still
     // within what the native control holds comfortably (it needs several
@@ -27,19 +29,27 @@ public:
     // The three-part greeting the pane shows after start-up.
     void WriteGreeting();
 
-    // Empties the pane; the text limit then counts from zero again.
+    // Empties the pane; the text limit then counts from zero again, and the
+    // view follows the end of what comes next.
     void Clear() override;
 
     // An output stream on the pane for one run: text reaches the pane on a
     // flush or when the stream's buffer is full.  The stream stays valid
-    // until CloseStream() or the next OpenStream().
-    std::ostream& OpenStream();
-    void CloseStream();
+    // until CloseStream(); there is only ever one.
+    std::ostream& OpenStream() override;
+    void CloseStream() override;
+    bool StreamOpen() const { return stream_ != nullptr; }
+
+    // While the view shows the end of the text, it goes on showing the end
+    // as the text grows; a user who scrolled away stays where they are.
+    void BeginAppend(bool bulk) override;
+    void EndAppend() override;
 
     void SetTextLimit(std::size_t bytes) { textLimit_ = bytes; }
 
     // Replaces the pane's text with a file's, decoded and limited like the
-    // output of a run.  Returns false when the file cannot be read.
+    // output of a run.  Returns false when the file cannot be read, or while
+    // a run writes to the pane.
     bool LoadTextFile(const std::string& path);
 
     void OnChar(wxKeyEvent& event);
@@ -50,6 +60,7 @@ private:
 
     std::size_t textLimit_ = kDefaultTextLimit;
     std::size_t textSize_ = 0;  // bytes handed to the pane since it was last cleared
+    bool bulk_ = false;
     std::unique_ptr<PaneStreamBuf> streamBuf_;
     std::unique_ptr<std::ostream> stream_;
 };

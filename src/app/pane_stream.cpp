@@ -45,7 +45,15 @@ PaneStreamBuf::int_type PaneStreamBuf::overflow(int_type ch) {
 std::streamsize PaneStreamBuf::xsputn(const char* data, std::streamsize count) {
     if (closed_ || count <= 0) return 0;
     std::size_t size = static_cast<std::size_t>(count);
-    if (!Fits(size)) return 0;
+    if (!Fits(size)) {
+        // The part that fits still goes in, so that a line longer than the
+        // whole pane shows its start; the short count marks the stream bad.
+        const std::size_t room = room_();
+        std::size_t part = room > Buffered() ? room - Buffered() : 0;
+        while (part > 0 && (static_cast<unsigned char>(data[part]) & 0xC0) == 0x80) --part;
+        if (part > 0) xsputn(data, static_cast<std::streamsize>(part));
+        return static_cast<std::streamsize>(part);
+    }
     std::size_t room = static_cast<std::size_t>(epptr() - pptr());
     if (size <= room) {
         std::memcpy(pptr(), data, size);

@@ -19,8 +19,9 @@ public:
 
     // room() tells how many more bytes the pane may take (it is asked on
     // every write, since the pane may be cleared while the stream is open).
-    // A write that does not fit is refused whole, which puts the stream into
-    // its bad state: that is how a run learns the pane is full.
+    // Of a write that does not fit only the part that fits is taken (never
+    // half a UTF-8 sequence), which puts the stream into its bad state: that
+    // is how a run learns the pane is full.
     using Room = std::function<std::size_t()>;
     PaneStreamBuf(Sink sink, Room room, std::size_t bufferSize = 64 * 1024);
     ~PaneStreamBuf() override;

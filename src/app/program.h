@@ -29,14 +29,13 @@ struct Program {
     CommandForm* commandForm = nullptr;
     OutputPane* outputPane = nullptr;
 
-    int currentCommand = 0;        // 0 until the form has selected one
     bool initialized = false;      // start-up has finished; size events lay out
 };
 
 Program& TheProgram();
 
-// Sets a field of the main window's status bar and draws it at once; does
-// nothing before the main window exists.
+// Sets a field of the main window's status bar; does nothing before the
+// main window exists.
 void SetStatus(int field, const wxString& text);
 
 // Design units in pixels at the program's scale base.

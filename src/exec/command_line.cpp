@@ -14,10 +14,9 @@ const char* const kEmptyPattern = "Empty searchpattern\nExecution cancelled";
 const char* const kLineBreak =
     "A field holds a line break: a command line is one line.\nExecution cancelled";
 
-Composition Refuse(const std::string& message, const std::string& status = std::string()) {
+Composition Refuse(const std::string& message) {
     Composition c;
     c.refusal = message;
-    c.refusalStatus = status;
     return c;
 }
 
@@ -33,7 +32,7 @@ Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platfo
     if (!platform.interpreter)
         return Refuse(kNoInterpreter);
     if (!platform.unavailable.empty())
-        return Refuse(platform.unavailable, platform.unavailableStatus);
+        return Refuse(platform.unavailable);
 
     // The tool's name is glued to the redirection and one blank follows it:
     // the interpreter sees "ham.exe>ham.txt " and then the verb.  A path with
@@ -135,7 +134,6 @@ Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platfo
     c.ok = true;
     c.interpreter = *platform.interpreter;
     c.line = c.interpreter.empty() ? arg : c.interpreter + platform.switchText + arg;
-    c.platform = platform;
     c.argument = std::move(arg);
     c.focus = focus;
     return c;

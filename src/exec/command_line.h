@@ -42,9 +42,7 @@ struct Composition {
     std::string interpreter;  // the line's first piece
     std::string argument;     // everything after the switch
     std::string refusal;      // the message written to the pane instead
-    std::string refusalStatus;  // for status field 1 with the refusal, if any
     FocusTarget focus = FocusTarget::Unchanged;
-    PlatformParams platform;  // what the line was composed for, to start it with
 };
 
 Composition ComposeCommandLine(const FormValues& values, const PlatformParams& platform);

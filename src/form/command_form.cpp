@@ -28,20 +28,24 @@ wxFont FormFont(const wxFont* programFont, int scaleBase) {
 
 // Fields and buttons have their widths given; labels, check boxes and radio
 // buttons take whatever their text needs.
-void FitToContent(wxWindow* control) {
+bool FitToContent(wxWindow* control) {
     control->InvalidateBestSize();
     const wxSize best = control->GetBestSize();
     wxSize size = best;
     if (dynamic_cast<wxTextCtrl*>(control) || dynamic_cast<wxButton*>(control))
         size.x = control->GetSize().x;
-    if (size != control->GetSize()) control->SetSize(size);
+    if (size == control->GetSize()) return false;
+    control->SetSize(size);
+    return true;
 }
 
 }  // namespace
 
 CommandForm::CommandForm(wxWindow* parent, int x, int y, int width, int height, long style,
                          const wxString& name)
-    : wxPanel(parent, wxID_ANY, wxPoint(x, y), wxSize(width, height), style, name) {
+    : wxPanel(parent, wxID_ANY, wxPoint(x, y), wxSize(width, height), style, name),
+      fitTimer_(this) {
+    Bind(wxEVT_TIMER, &CommandForm::OnFitTimer, this);
     const Program& program = TheProgram();
 
     headingLabel = new wxStaticText(this, wxID_ANY, " ", wxPoint(Px(4), Px(1)));
@@ -142,25 +146,80 @@ CommandForm::CommandForm(wxWindow* parent, int x, int y, int width, int height, 
 
     EnableButtons();
     SelectCommand(CmdGrep);
-    Bind(wxEVT_PAINT, &CommandForm::OnPaint, this);
 }
 
-// GTK measures a control in the font it was given only once it has been
-// drawn: until then it reports the size of its text in the default font,
-// which would leave labels running under their fields.  So after each
-// drawing the shown controls take their natural sizes again; a control
-// whose size was already right is not touched, so this settles at once.
-void CommandForm::OnPaint(wxPaintEvent& event) {
-    event.Skip();
-    if (fitPending_) return;
-    fitPending_ = true;
-    CallAfter(&CommandForm::FitShownControls);
+// GTK gives a control the size of its text in the form's font only once it
+// has styled the control on screen, which it does in its own time after the
+// control is shown.  So a change of the shown controls is followed by a few
+// fits a moment apart, until a fit finds every size right; then nothing
+// more happens until the next change.
+namespace {
+constexpr int kFitDelayMillis = 30;
+constexpr int kMaxFitRounds = 6;
 }
 
-void CommandForm::FitShownControls() {
-    fitPending_ = false;
+void CommandForm::RequestFit() {
+    fitRounds_ = 0;
+    fitTimer_.StartOnce(kFitDelayMillis);
+}
+
+void CommandForm::OnFitTimer(wxTimerEvent&) {
+    const bool changed = FitShownControls();
+    // The first fit may come before GTK has styled a control it just showed.
+    if ((changed || fitRounds_ == 1) && fitRounds_ < kMaxFitRounds)
+        fitTimer_.StartOnce(kFitDelayMillis);
+}
+
+bool CommandForm::FitShownControls() {
+    ++fitRounds_;
+    ++fitCount_;
+    bool changed = false;
     for (wxWindow* child : GetChildren())
-        if (child->IsShown()) FitToContent(child);
+        if (child->IsShown()) changed |= FitToContent(child);
+    return changed;
+}
+
+FormValues CommandForm::Values() const {
+    auto text = [](const wxTextCtrl* field) { return field->GetValue().utf8_string(); };
+    FormValues v;
+    v.command = currentCommand_;
+    v.searchExpr = text(searchExprField);
+    v.groupExpr = text(groupExprField);
+    v.ignoreCase = ignoreCaseBox->GetValue();
+    v.optC = grepOptC->GetValue();
+    v.optH = grepOptH->GetValue();
+    v.optL = grepOptL->GetValue();
+    v.optN = grepOptN->GetValue();
+    v.optVa = grepOptVa->GetValue();
+    v.optVe = grepOptVe->GetValue();
+    v.msgId = text(msgIdField);
+    v.sourceGroup = text(sourceGroupField);
+    v.targetFile = text(targetFileField);
+    v.fileNames = text(fileNamesField);
+    v.groupName = text(groupNameField);
+    v.go = goBox->GetValue();
+    v.ih = ihBox->GetValue();
+    v.na = naBox->GetValue();
+    v.t = tBox->GetValue();
+    v.x = xBox->GetValue();
+    v.scoreTest = text(scoreTestField);
+    v.scoreView = text(scoreViewField);
+    v.argument = text(argumentField);
+    v.number = text(numberField);
+    return v;
+}
+
+void CommandForm::Focus(FocusTarget target) {
+    wxWindow* field = nullptr;
+    switch (target) {
+    case FocusTarget::SearchExpr: field = searchExprField; break;
+    case FocusTarget::MsgId: field = msgIdField; break;
+    case FocusTarget::SourceGroup: field = sourceGroupField; break;
+    case FocusTarget::ScoreView: field = scoreViewField; break;
+    case FocusTarget::ScoreTest: field = scoreTestField; break;
+    case FocusTarget::Unchanged: break;
+    }
+    if (field) field->SetFocus();
 }
 
 wxStaticText* CommandForm::MakeLabel(Arg role, const wxString& text, int x, int y) {
@@ -219,7 +278,7 @@ void CommandForm::SelectCommand(int command) {
     // width and show only the first letters of the name.
     FitToContent(headingLabel);
 
-    TheProgram().currentCommand = layout->number;
+    currentCommand_ = layout->number;
 
     commandButtons[command]->Hide();
     const std::vector<int> grid = GridOrder(command);
@@ -242,6 +301,7 @@ void CommandForm::SelectCommand(int command) {
         doItButton->SetFocus();
     else
         ArgControl(layout->focus)->SetFocus();
+    RequestFit();
 }
 
 void CommandForm::OnGoToggled() {
@@ -253,6 +313,7 @@ void CommandForm::OnGoToggled() {
         groupNameField->SetFocus();
     else
         fileNamesField->SetFocus();
+    RequestFit();
 }
 
 }  // namespace quillet

@@ -7,7 +7,9 @@
 
 #include <wx/font.h>
 #include <wx/panel.h>
+#include <wx/timer.h>
 
+#include "exec/command_line.h"
 #include "form/command_table.h"
 
 class wxButton;
@@ -28,6 +30,16 @@ public:
     // Makes `command` (1..11) the current one and shows its controls only.
     void SelectCommand(int command);
     void EnableButtons();
+
+    // The controls' values, for the command line of the current command.
+    FormValues Values() const;
+    int CurrentCommand() const { return currentCommand_; }
+    // Gives the keyboard focus to the field a composed line asks for.
+    void Focus(FocusTarget target);
+
+    // How often the shown controls were fitted to their text; fitting must
+    // happen only when something changed, never while the form sits idle.
+    long FitCount() const { return fitCount_; }
 
     // What Do It runs; nothing until the program sets it.
     void SetDoItHandler(std::function<void()> handler) { doItHandler_ = std::move(handler); }
@@ -95,14 +107,18 @@ private:
     wxRadioButton* MakeRadio(Arg role, const wxString& text, int x, int y, bool first);
     wxButton* MakeButton(const wxString& text, int x, int y, int width);
     void OnGoToggled();
-    void OnPaint(wxPaintEvent& event);
-    void FitShownControls();
+    void RequestFit();
+    bool FitShownControls();
+    void OnFitTimer(wxTimerEvent&);
 
     std::array<wxWindow*, kArgCount> argControls_{};
     wxFont labelFont_;
     wxFont buttonFont_;
     std::function<void()> doItHandler_;
-    bool fitPending_ = false;
+    wxTimer fitTimer_;
+    int fitRounds_ = 0;
+    long fitCount_ = 0;
+    int currentCommand_ = 0;
 };
 
 }  // namespace quillet

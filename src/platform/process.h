@@ -27,6 +27,14 @@ void StartDetached(const std::vector<std::string>& argv, const std::vector<std::
 // Standard error goes to an anonymous temporary file, which no amount of
 // output can block, and is kept for the caller.  None of this program's own
 // file descriptors reach the command.
+
+// Why a command did not start.
+enum class StartResult {
+    Started,
+    NotStarted,   // the program could not be started (missing, not executable)
+    LineTooLong,  // the system refused the arguments for their length
+};
+
 class TrackedCommand {
 public:
     TrackedCommand() = default;
@@ -40,14 +48,15 @@ public:
     // private temporary directory, removed once the command has ended.  A
     // program started directly gets the line's last ">" file as its standard
     // output; when that file or the program cannot be opened, the command
-    // counts as ended at once with the reason as its error output and the
-    // status a shell would give (1, or 126 / 127).  False when the
-    // interpreter or Wine could not be started at all.
-    bool Start(const ToolLaunch& launch, const std::string& argument);
+    // counts as started and ended at once, with the reason as its error
+    // output and the status a shell would give (1, or 126 / 127).
+    StartResult Start(const ToolLaunch& launch, const std::string& argument);
     // switchArg is the switch without blanks ("-c"); argument is everything
-    // of the line after the switch.
-    bool Start(const std::string& interpreter, const std::string& switchArg,
-               const std::string& argument);
+    // of the line after the switch.  Where the system offers it, the started
+    // interpreter is ended by the kernel should this program die without a
+    // chance to end it (a hard kill).
+    StartResult Start(const std::string& interpreter, const std::string& switchArg,
+                      const std::string& argument);
     // True while the started command is still running; reaps it once ended.
     bool Running();
     // Ends a command still running and every process of its group (SIGTERM,
@@ -63,10 +72,11 @@ public:
     std::string ErrorOutput(std::size_t maxBytes = 65536) const;
 
 private:
-    // outputFd < 0: standard output on /dev/null.  Gives 0 or the error
-    // that kept the program from starting.
+    // Starts argv (argv[0] found along PATH when it has no "/") with the
+    // variables added to the environment; outputFd < 0: standard output on
+    // /dev/null.  Gives 0 or the error that kept the program from starting.
     int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& variables,
-               int outputFd, bool searchPath);
+              int outputFd);
     void EndAtStart(const std::string& reason, int status);
     void Reap();
     void RemoveTemporaryFiles();
@@ -78,6 +88,12 @@ private:
     int errorFd_ = -1;
     bool reaped_ = false;
 };
+
+// Makes this program end the process groups of the commands it still runs
+// when it ends for a reason it can see: SIGTERM, SIGHUP or SIGINT, exit(),
+// or the loss of the display connection.  Call it once at start-up, after
+// the display is open.
+void EndCommandsWhenProgramEnds();
 
 // The run's stand-in for "ham.txt cannot be opened while the tool still
 // writes it": the file counts as not yet readable while the command that

@@ -1,6 +1,5 @@
 #include "platform/process.h"
-
-#include "platform/windows_line.h"
+#include "platform/program_end.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,11 +8,13 @@
 #include <cstring>
 #include <fstream>
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+
+#include "platform/windows_line.h"
 
 extern char** environ;
 
@@ -79,6 +80,43 @@ bool LeaderEnded(pid_t pid) {
     return rc < 0 || info.si_pid != 0;
 }
 
+// The program a name stands for: a name with a slash as it is, any other
+// searched along PATH as the shell would.  Done before fork, where looking
+// things up is still allowed.
+std::string FindProgram(const std::string& name) {
+    if (name.find('/') != std::string::npos)
+        return name;
+    const char* path = std::getenv("PATH");
+    std::string dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t from = 0;
+    while (from <= dirs.size()) {
+        std::size_t to = dirs.find(':', from);
+        if (to == std::string::npos)
+            to = dirs.size();
+        std::string dir = dirs.substr(from, to - from);
+        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        from = to + 1;
+    }
+    return name;  // execv fails with ENOENT, as it should
+}
+
+// Closes every descriptor from first on but keep (in a forked child).
+void CloseFrom(int first, int keep) {
+    if (keep >= first) {
+        if (keep > first && close_range(static_cast<unsigned>(first), static_cast<unsigned>(keep - 1), 0) != 0) {
+            for (int fd = first; fd < keep; ++fd)
+                close(fd);
+        }
+        first = keep + 1;
+    }
+    if (close_range(static_cast<unsigned>(first), ~0U, 0) != 0) {
+        for (long fd = first; fd < 65536; ++fd)
+            close(static_cast<int>(fd));
+    }
+}
+
 // This process's environment with "NAME=value" entries put in (replacing
 // one of the same name); the strings live in storage.
 std::vector<char*> Environment(const std::vector<std::string>& variables,
@@ -87,9 +125,9 @@ std::vector<char*> Environment(const std::vector<std::string>& variables,
     std::vector<char*> env;
     for (char** e = environ; *e; ++e) {
         const char* equals = std::strchr(*e, '=');
-        const std::size_t nameLength = equals ? static_cast<std::size_t>(equals - *e) : std::strlen(*e);
+        const std::size_t length = equals ? static_cast<std::size_t>(equals - *e) : std::strlen(*e);
         const bool replaced = std::any_of(variables.begin(), variables.end(), [&](const std::string& v) {
-            return v.size() > nameLength && v[nameLength] == '=' && v.compare(0, nameLength, *e, nameLength) == 0;
+            return v.size() > length && v[length] == '=' && v.compare(0, length, *e, length) == 0;
         });
         if (!replaced) env.push_back(*e);
     }
@@ -122,7 +160,6 @@ void StartDetached(const std::vector<std::string>& programArgs, const std::vecto
     std::vector<char*> argv = Arguments(programArgs);
     std::vector<std::string> storage;
     std::vector<char*> env = Environment(variables, storage);
-    const long maxFd = sysconf(_SC_OPEN_MAX);
 
     // Two forks: the middle child ends at once and is reaped here, so the
     // program is adopted by init and never becomes our zombie.
@@ -136,10 +173,7 @@ void StartDetached(const std::vector<std::string>& programArgs, const std::vecto
         dup2(nullFd, 1);
         dup2(nullFd, 2);
         DefaultSignalsInChild();
-        if (close_range(3, ~0U, 0) != 0) {
-            for (long fd = 3; fd < maxFd; ++fd)
-                close(static_cast<int>(fd));
-        }
+        CloseFrom(3, -1);
         execve(argv[0], argv.data(), env.data());
         _exit(127);
     }
@@ -157,26 +191,110 @@ TrackedCommand::~TrackedCommand() {
         close(errorFd_);
 }
 
-bool TrackedCommand::Start(const std::string& interpreter, const std::string& switchArg,
-                           const std::string& argument) {
-    return Spawn({interpreter, switchArg, argument}, {}, -1, true) == 0;
+int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
+                          const std::vector<std::string>& variables, int outputFd) {
+    if (pid_ > 0 || endedAtStart_)
+        return EBUSY;  // one run per object
+    if (errorFd_ >= 0)
+        close(errorFd_);  // left from a start that failed
+    errorFd_ = AnonymousTempFile();
+
+    // Everything the child needs is prepared here: after fork only
+    // async-signal-safe calls are allowed, and the allocator is not one.
+    const std::string program = FindProgram(programArgs[0]);
+    std::vector<char*> argv = Arguments(programArgs);
+    std::vector<std::string> storage;
+    std::vector<char*> env = Environment(variables, storage);
+    const int nullIn = AboveStdio(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    const int nullOut = outputFd >= 0 ? AboveStdio(fcntl(outputFd, F_DUPFD_CLOEXEC, 3))
+                                      : AboveStdio(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    const int errorOut = errorFd_ >= 0 ? errorFd_ : nullOut;
+    // The child reports a failed exec through this pipe; a successful exec
+    // closes it, so the read below sees the end of file.
+    int report[2];
+    if (nullIn < 0 || nullOut < 0 || pipe2(report, O_CLOEXEC) != 0) {
+        if (nullIn >= 0) close(nullIn);
+        if (nullOut >= 0) close(nullOut);
+        return errno ? errno : EMFILE;
+    }
+    report[1] = AboveStdio(report[1]);
+    const pid_t parent = getpid();
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(report[0]);
+        // A session of its own, which is also its process group, so that a
+        // cancel reaches everything the command starts, and no terminal.
+        setsid();
+#ifdef __linux__
+        // Should this program be killed outright, the kernel ends the
+        // interpreter with it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(127);
+#endif
+        dup2(nullIn, 0);
+        dup2(nullOut, 1);
+        dup2(errorOut, 2);
+        DefaultSignalsInChild();
+        // Descriptors opened elsewhere without O_CLOEXEC (a toolkit, a
+        // library) must not keep files or pipes of ours open in the tool.
+        CloseFrom(3, report[1]);
+        execve(program.c_str(), argv.data(), env.data());
+        const int error = errno;
+        ssize_t ignored = write(report[1], &error, sizeof error);
+        (void)ignored;
+        _exit(127);
+    }
+    close(report[1]);
+    close(nullIn);
+    close(nullOut);
+    if (pid < 0) {
+        close(report[0]);
+        return EAGAIN;
+    }
+    int error = 0;
+    ssize_t got;
+    do {
+        got = read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    close(report[0]);
+    if (got == static_cast<ssize_t>(sizeof error)) {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        return error != 0 ? error : ENOEXEC;
+    }
+    pid_ = pid;
+    RememberGroup(pid_);
+    return 0;
 }
 
-bool TrackedCommand::Start(const ToolLaunch& launch, const std::string& argument) {
+namespace {
+StartResult Result(int error) {
+    return error == 0 ? StartResult::Started
+                      : error == E2BIG ? StartResult::LineTooLong : StartResult::NotStarted;
+}
+}  // namespace
+
+StartResult TrackedCommand::Start(const std::string& interpreter, const std::string& switchArg,
+                                  const std::string& argument) {
+    return Result(Spawn({interpreter, switchArg, argument}, {}, -1));
+}
+
+StartResult TrackedCommand::Start(const ToolLaunch& launch, const std::string& argument) {
     if (pid_ > 0 || endedAtStart_)
-        return false;  // one run per object
+        return StartResult::NotStarted;  // one run per object
     switch (launch.way) {
     case LaunchWay::Interpreter:
         return Start(*launch.interpreter, "-c", argument);
     case LaunchWay::Wine: {
         if (launch.wine.empty())
-            return false;
+            return StartResult::NotStarted;
         // Handed to Wine as arguments, the line would be quoted anew on its
         // way to the interpreter; a batch file reaches it as written.
         const char* tmp = std::getenv("TMPDIR");
         std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillet-XXXXXX";
         if (mkdtemp(dir.data()) == nullptr)
-            return false;
+            return StartResult::NotStarted;
         tempDir_ = dir;
         std::vector<std::string> variables;
         if (std::getenv("WINEDEBUG") == nullptr) variables.push_back("WINEDEBUG=-all");
@@ -184,9 +302,10 @@ bool TrackedCommand::Start(const ToolLaunch& launch, const std::string& argument
         std::ofstream file(batch, std::ios::binary);
         file << BatchFileLine(argument, variables) << "\r\n";
         file.close();
-        const bool started = file &&
-            Spawn({launch.wine, "cmd", "/c", WindowsPath(batch)}, variables, -1, false) == 0;
-        if (!started) RemoveTemporaryFiles();
+        const StartResult started =
+            file ? Result(Spawn({launch.wine, "cmd", "/c", WindowsPath(batch)}, variables, -1))
+                 : StartResult::NotStarted;
+        if (started != StartResult::Started) RemoveTemporaryFiles();
         return started;
     }
     case LaunchWay::Direct:
@@ -194,31 +313,30 @@ bool TrackedCommand::Start(const ToolLaunch& launch, const std::string& argument
     }
     const ToolLine line = ParseToolLine(argument);
     if (line.arguments.empty() || line.arguments[0].empty())
-        return false;
+        return StartResult::NotStarted;
     int output = -1;
     for (const OutputRedirection& redirection : line.outputs) {
         if (output >= 0) close(output);
         // Every file named is made, as the Windows interpreter makes them;
         // the last one gets the output.
-        output = AboveStdio(open(redirection.file.c_str(),
-                                 O_WRONLY | O_CREAT | O_CLOEXEC | (redirection.append ? O_APPEND : O_TRUNC),
-                                 0666));
+        output = open(redirection.file.c_str(),
+                      O_WRONLY | O_CREAT | O_CLOEXEC | (redirection.append ? O_APPEND : O_TRUNC), 0666);
         if (output < 0) {
-            const int error = errno;
-            if (errorFd_ < 0) errorFd_ = AnonymousTempFile();
-            EndAtStart(redirection.file + ": " + std::strerror(error), 1);
-            return true;
+            EndAtStart(redirection.file + ": " + std::strerror(errno), 1);
+            return StartResult::Started;
         }
     }
     // A tool that cannot be started fails as a shell would report it.
-    const int error = Spawn(line.arguments, {}, output, false);
+    const int error = Spawn(line.arguments, {}, output);
     if (output >= 0) close(output);
+    if (error == E2BIG) return StartResult::LineTooLong;
     if (error != 0)
         EndAtStart(line.arguments[0] + ": " + std::strerror(error), error == ENOENT ? 127 : 126);
-    return true;
+    return StartResult::Started;
 }
 
 void TrackedCommand::EndAtStart(const std::string& reason, int status) {
+    if (errorFd_ < 0) errorFd_ = AnonymousTempFile();
     const std::string text = reason + "\n";
     if (errorFd_ >= 0 && pwrite(errorFd_, text.data(), text.size(), 0) < 0) {
         // The status still tells that the command failed.
@@ -234,56 +352,7 @@ void TrackedCommand::RemoveTemporaryFiles() {
     tempDir_.clear();
 }
 
-int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
-                           const std::vector<std::string>& variables, int outputFd, bool searchPath) {
-    if (pid_ > 0 || endedAtStart_)
-        return EBUSY;  // one run per object
-    if (errorFd_ >= 0)
-        close(errorFd_);  // left from a start that failed
-    errorFd_ = AnonymousTempFile();
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (outputFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
-    else
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (errorFd_ >= 0)
-        posix_spawn_file_actions_adddup2(&actions, errorFd_, 2);
-    else
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    // Descriptors opened elsewhere without O_CLOEXEC (a toolkit, a library)
-    // must not keep files or pipes of ours open in the tool.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigdelset(&all, SIGKILL);
-    sigdelset(&all, SIGSTOP);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF |
-                                        POSIX_SPAWN_SETSIGMASK);
-
-    std::vector<char*> argv = Arguments(programArgs);
-    std::vector<std::string> storage;
-    std::vector<char*> env = Environment(variables, storage);
-    pid_t pid = -1;
-    // The C library reports a failed exec here, so a missing interpreter is
-    // told apart from a command that fails.
-    const char* program = programArgs[0].c_str();
-    int rc = searchPath ? posix_spawnp(&pid, program, &actions, &attr, argv.data(), env.data())
-                        : posix_spawn(&pid, program, &actions, &attr, argv.data(), env.data());
-    posix_spawnattr_destroy(&attr);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc == 0)
-        pid_ = pid;
-    return rc;
-}
 
 bool TrackedCommand::Running() {
     if (pid_ <= 0 || reaped_)
@@ -300,6 +369,7 @@ bool TrackedCommand::Running() {
     // Otherwise it was reaped behind our back (SIGCHLD ignored): over, with
     // its status unknown.
     reaped_ = true;
+    ForgetGroup(pid_);
     RemoveTemporaryFiles();
     return false;
 }
@@ -318,6 +388,7 @@ void TrackedCommand::Terminate() {
 }
 
 void TrackedCommand::Reap() {
+    ForgetGroup(pid_);
     int status = 0;
     pid_t rc;
     do {

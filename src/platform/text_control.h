@@ -8,9 +8,16 @@ class wxTextCtrl;
 
 namespace quillet::platform {
 
-// Makes control ready for AppendUtf8; call it once, right after creating
-// the control (before it is ever frozen).
+// Makes control ready for AppendUtf8 and for following its end; call it
+// once, right after creating the control (before it is ever frozen).
 void PrepareAppend(wxTextCtrl& control);
+
+// Whether the view follows the end of the text as it grows: true until the
+// user scrolls away from the end, and again once they scroll back to it.
+bool FollowsEnd(wxTextCtrl& control);
+void SetFollowsEnd(wxTextCtrl& control, bool follows);
+// Scrolls to the end of the text once the view has laid it out.
+void ScrollToEnd(wxTextCtrl& control);
 
 // Appends valid UTF-8 at the end of control's text; works while the control
 // is frozen too.
@@ -19,8 +26,7 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size);
 // Between these two calls the control's text may grow by AppendUtf8 without
 // the view and the toolkit following every piece: the view lets go of the
 // text and takes it back, laid out anew, at the end, and the control's own
-// change notifications are held back.  Nothing is drawn meanwhile either
-// way, since the caller blocks the event loop.
+// change notifications are held back.  The view shows nothing meanwhile.
 void BeginBulkAppend(wxTextCtrl& control);
 void EndBulkAppend(wxTextCtrl& control);
 

@@ -13,14 +13,40 @@ namespace {
 // A frozen control shows an empty stand-in buffer and keeps its own aside,
 // so the real one is remembered while the control is not frozen.
 const char kBufferKey[] = "quillet-text-buffer";
+const char kFollowsKey[] = "quillet-follows-end";
+const char kEndMarkKey[] = "quillet-end-mark";
+
+GtkTextBuffer* OwnBuffer(GtkWidget* view) {
+    return static_cast<GtkTextBuffer*>(g_object_get_data(G_OBJECT(view), kBufferKey));
+}
+
+// Every move of the view, the user's and the view's own, tells whether it
+// now shows the end; growth of the text alone moves nothing.
+void OnViewMoved(GtkAdjustment* adjustment, gpointer data) {
+    GtkWidget* view = GTK_WIDGET(data);
+    // While the view shows a stand-in for a bulk append, its moves mean nothing.
+    if (gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)) != OwnBuffer(view)) return;
+    const double bottom = gtk_adjustment_get_value(adjustment) + gtk_adjustment_get_page_size(adjustment);
+    const bool atEnd = bottom >= gtk_adjustment_get_upper(adjustment) - 1.0;
+    g_object_set_data(G_OBJECT(view), kFollowsKey, GINT_TO_POINTER(atEnd ? 1 : 0));
+}
 }
 #endif
 
 void PrepareAppend(wxTextCtrl& control) {
 #ifdef __WXGTK__
     GtkWidget* view = control.GetConnectWidget();
-    if (!control.IsFrozen() && GTK_IS_TEXT_VIEW(view))
-        g_object_set_data(G_OBJECT(view), kBufferKey, gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
+    if (control.IsFrozen() || !GTK_IS_TEXT_VIEW(view)) return;
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+    g_object_set_data(G_OBJECT(view), kBufferKey, buffer);
+    g_object_set_data(G_OBJECT(view), kFollowsKey, GINT_TO_POINTER(1));
+    GtkTextIter end;
+    gtk_text_buffer_get_end_iter(buffer, &end);
+    // Right gravity: the mark stays behind whatever is appended.
+    g_object_set_data(G_OBJECT(view), kEndMarkKey,
+                      gtk_text_buffer_create_mark(buffer, nullptr, &end, FALSE));
+    if (GtkAdjustment* adjustment = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(view)))
+        g_signal_connect(adjustment, "value-changed", G_CALLBACK(OnViewMoved), view);
 #else
     (void)control;
 #endif
@@ -33,7 +59,11 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     if (buffer != nullptr) {
         GtkTextIter end;
         gtk_text_buffer_get_end_iter(buffer, &end);
+        // The toolkit's own listeners would turn every piece into a change
+        // event that nobody waits for.
+        g_signal_handlers_block_matched(buffer, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, &control);
         gtk_text_buffer_insert(buffer, &end, utf8, static_cast<gint>(size));
+        g_signal_handlers_unblock_matched(buffer, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, &control);
         return;
     }
 #endif
@@ -51,9 +81,6 @@ void BeginBulkAppend(wxTextCtrl& control) {
     GtkTextBuffer* standIn = gtk_text_buffer_new(gtk_text_buffer_get_tag_table(buffer));
     gtk_text_view_set_buffer(GTK_TEXT_VIEW(view), standIn);
     g_object_unref(standIn);
-    // The toolkit's own listeners turn every piece into a change event that
-    // nobody waits for; they hear nothing until the end.
-    g_signal_handlers_block_matched(buffer, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, &control);
 #else
     control.Freeze();
 #endif
@@ -64,8 +91,6 @@ void EndBulkAppend(wxTextCtrl& control) {
     GtkWidget* view = control.GetConnectWidget();
     auto* buffer = static_cast<GtkTextBuffer*>(g_object_get_data(G_OBJECT(view), kBufferKey));
     if (buffer != nullptr && gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)) != buffer) {
-        g_signal_handlers_unblock_matched(buffer, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr,
-                                          &control);
         gtk_text_view_set_buffer(GTK_TEXT_VIEW(view), buffer);
         g_object_unref(buffer);
     }
@@ -80,6 +105,34 @@ void KeepFirstLineOfPaste(wxTextCtrl& field) {
     if (GTK_IS_ENTRY(widget)) g_object_set(widget, "truncate-multiline", TRUE, nullptr);
 #else
     (void)field;
+#endif
+}
+
+bool FollowsEnd(wxTextCtrl& control) {
+#ifdef __WXGTK__
+    return g_object_get_data(G_OBJECT(control.GetConnectWidget()), kFollowsKey) != nullptr;
+#else
+    (void)control;
+    return true;
+#endif
+}
+
+void SetFollowsEnd(wxTextCtrl& control, bool follows) {
+#ifdef __WXGTK__
+    g_object_set_data(G_OBJECT(control.GetConnectWidget()), kFollowsKey, GINT_TO_POINTER(follows ? 1 : 0));
+#else
+    (void)control, (void)follows;
+#endif
+}
+
+void ScrollToEnd(wxTextCtrl& control) {
+#ifdef __WXGTK__
+    GtkWidget* view = control.GetConnectWidget();
+    auto* mark = static_cast<GtkTextMark*>(g_object_get_data(G_OBJECT(view), kEndMarkKey));
+    if (mark != nullptr && gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)) == OwnBuffer(view))
+        gtk_text_view_scroll_to_mark(GTK_TEXT_VIEW(view), mark, 0.0, FALSE, 0.0, 0.0);
+#else
+    control.ShowPosition(control.GetLastPosition());
 #endif
 }
 

@@ -110,11 +110,13 @@ void CheckEveryLayout(int base) {
     CommandForm& f = *w.form;
     for (const Command& c : kListOrder) {
         f.SelectCommand(c.number);
+        PumpEvents(300);  // GTK's own measure of what it just showed
         ExpectNothingOverlapsOrIsClipped(f, c.name);
     }
     f.SelectCommand(CmdImport);
     ClickOn(f.goBox);
     ASSERT_TRUE(PumpUntil([&] { return f.groupNameField->IsShown(); }));
+    PumpEvents(300);
     ExpectNothingOverlapsOrIsClipped(f, "Import -go");
 }
 
@@ -134,7 +136,7 @@ TEST(CommandFormSelection, EachButtonSwitchesTheWholeForm) {
         status->SetStatusText("3 line(s), 20 char(s)", 0);
         status->SetStatusText("left over", 1);
         ClickOn(f.commandButtons[c.number]);
-        ASSERT_TRUE(PumpUntil([&] { return TheProgram().currentCommand == c.number; }));
+        ASSERT_TRUE(PumpUntil([&] { return f.CurrentCommand() == c.number; }));
 
         EXPECT_EQ(f.headingLabel->GetLabel(), c.name);
         EXPECT_EQ(f.headingLabel->GetPosition(), wxPoint(5, 1));
@@ -192,7 +194,7 @@ TEST(CommandFormValues, GoBoxShowsTheGroupNameAndMovesTheFocus) {
         EXPECT_TRUE(FocusReaches(to ? f.groupNameField : f.fileNamesField));
     };
     ClickOn(f.commandButtons[CmdImport]);
-    ASSERT_TRUE(PumpUntil([] { return TheProgram().currentCommand == CmdImport; }));
+    ASSERT_TRUE(PumpUntil([&] { return f.CurrentCommand() == CmdImport; }));
     EXPECT_FALSE(groupNameShown());
     toggleGo(true);
     // Leaving Import and coming back keeps the tick but hides the group name.
@@ -228,7 +230,7 @@ TEST(CommandFormValues, APasteOfTwoLinesKeepsTheFirst) {
 TEST(CommandFormStartup, WithoutSettingsFile) {
     ProgramWindow w;
     CommandForm& f = *w.form;
-    EXPECT_EQ(TheProgram().currentCommand, CmdGrep);
+    EXPECT_EQ(f.CurrentCommand(), CmdGrep);
     EXPECT_EQ(f.headingLabel->GetLabel(), "Grep");
     EXPECT_EQ(f.searchExprField->GetValue(), "From:.*Ivo Marrek");
     EXPECT_EQ(f.groupExprField->GetValue(), "de\\.alt\\.admin");

@@ -3,6 +3,8 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/dcclient.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
@@ -94,9 +96,49 @@ TEST_F(MainWindow, CloseBoxSavesTheThreeFieldsInOrder) {
               "[ScoreView]\n0=gr\xc3\xbcn\n");
 }
 
+// After a command switch the form settles: no more fitting, no drawing,
+// however long it sits there.
+TEST_F(MainWindow, AnIdleFormDoesNothing) {
+    long paints = 0;
+    form->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) { ++paints, event.Skip(); });
+    testing::Click(form->commandButtons[CmdImport]);
+    PumpEvents(600);
+    const long fits = form->FitCount(), paintsBefore = paints;
+    EXPECT_GE(fits, 2);
+    PumpEvents(1000);
+    EXPECT_EQ(form->FitCount(), fits);
+    // A blinking caret draws twice a second or so; a loop would draw without end.
+    EXPECT_LE(paints - paintsBefore, 3);
+}
+
+// Every status text, at its longest, reads whole in its field: the status
+// bar draws its text with a small margin on either side.
+void ExpectStatusTextsFit(MainFrame* frame) {
+    const char* texts[] = {
+        "9999999 line(s), 999999999 char(s)", "L = 9999999, C = 999999999",
+        "Waiting since 99999 sec's",          "For complete output see ham.txt",
+        "Esc cancels the run",                "Exit status 255",
+        "Cancelled: output may be incomplete", "The tool could not be started",
+        "Command line too long",
+    };
+    wxStatusBar* bar = frame->GetStatusBar();
+    wxClientDC dc(bar);
+    dc.SetFont(bar->GetFont());
+    for (int field = 0; field < 2; ++field) {
+        wxRect rect;
+        ASSERT_TRUE(bar->GetFieldRect(field, rect));
+        const int room = rect.width - 8;
+        for (const char* text : texts)
+            EXPECT_LE(dc.GetTextExtent(text).x, room) << "field " << field << ": " << text;
+    }
+}
+
+TEST_F(MainWindow, StatusTextsReadWhole) { ExpectStatusTextsFit(frame); }
+
 class MainWindowAt1280 : public MainWindow {};
 
 TEST_F(MainWindowAt1280, GeometryAtBase1280) { ExpectGeometry(1280, 49, 614, 150, 424); }
+TEST_F(MainWindowAt1280, StatusTextsReadWhole) { ExpectStatusTextsFit(frame); }
 
 }  // namespace
 }  // namespace quillet

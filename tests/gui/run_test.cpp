@@ -1,7 +1,5 @@
 // Do It against the real window, with a stand-in tool that records the
 // argument list it was given and writes scripted output.
-#include "exec/run.h"
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,7 +20,6 @@
 #include <wx/filefn.h>
 #include <wx/radiobut.h>
 #include <wx/statusbr.h>
-#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include "app/main_frame.h"
@@ -30,10 +27,12 @@
 #include "app/program.h"
 #include "form/command_form.h"
 #include "gui_support.h"
+#include "platform/settings_file.h"
 
 namespace quillet {
 namespace {
 
+using quillet::testing::PumpUntil;
 using quillet::testing::ReadFile;
 
 const std::string kStandinDir = QUILLET_SOURCE_DIR "/tests/e2e/standin";
@@ -50,14 +49,6 @@ bool AnyProcessWorksIn(const std::string& dir) {
     return false;
 }
 
-// Calls tick every few milliseconds while a run blocks in Do It; the run
-// keeps the event loop turning, so timers fire.
-struct Ticker : wxTimer {
-    explicit Ticker(std::function<void()> f) : tick(std::move(f)) {}
-    void Notify() override { tick(); }
-    std::function<void()> tick;
-};
-
 class DoIt : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -71,6 +62,7 @@ protected:
         window = std::make_unique<testing::ProgramWindow>(dir + "/quillet.ini");
         TheProgram().hamDir = kStandinDir;
         form = window->form;
+        frame = window->frame;
     }
     void TearDown() override {
         window.reset();
@@ -79,11 +71,18 @@ protected:
         std::filesystem::remove_all(dir);
     }
     void Select(int command) { testing::Click(form->commandButtons[command]); }
-    void PressDoIt(const char* mode) {
+    // Starts a run with the stand-in in mode and returns at once.
+    void StartDoIt(const char* mode) {
         setenv("QUILLET_STANDIN_MODE", mode, 1);
         testing::Click(form->doItButton);
     }
-    wxString Status(int field) { return window->frame->GetStatusBar()->GetStatusText(field); }
+    // A whole run, to its end.
+    void PressDoIt(const char* mode) {
+        StartDoIt(mode);
+        ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 20000));
+    }
+    RunEnd LastEnd() { return frame->Run() ? frame->Run()->End() : RunEnd::Running; }
+    wxString Status(int field) { return frame->GetStatusBar()->GetStatusText(field); }
     std::string PaneText() { return window->pane->GetValue().utf8_string(); }
     // The line begins with the tool itself, or with the COMSPEC given.
     static std::string Echo(const std::string& interpreter = "") {
@@ -94,6 +93,7 @@ protected:
     std::string dir, argLog;
     std::unique_ptr<testing::ProgramWindow> window;
     CommandForm* form = nullptr;
+    MainFrame* frame = nullptr;
 };
 
 TEST_F(DoIt, GrepRunsTheToolAndCopiesItsLinesWithCounts) {
@@ -116,7 +116,8 @@ TEST_F(DoIt, GrepRunsTheToolAndCopiesItsLinesWithCounts) {
     EXPECT_EQ(Status(1), "");
     // One argument a line: the quotes were the interpreter's to take.
     EXPECT_EQ(ReadFile(argLog), "grep\n-i\n-va\nFrom:.*x > y\nde.test\n----\n");
-    EXPECT_EQ(wxWindow::FindFocus(), form->searchExprField);
+    EXPECT_TRUE(form->IsEnabled());
+    EXPECT_TRUE(PumpUntil([this] { return wxWindow::FindFocus() == form->searchExprField; }));
 }
 
 TEST_F(DoIt, OutputShapesAreShownWholeAndCounted) {
@@ -133,6 +134,9 @@ TEST_F(DoIt, OutputShapesAreShownWholeAndCounted) {
         {"cp1252", "caf\xc3\xa9 costs 3 \xe2\x82\xac, \xe2\x80\x9cquoted\xe2\x80\x9d\n\n",
          "1 line(s), 24 char(s)"},
         {"nul", "before\xe2\x90\x80" "after\n\n", "1 line(s), 12 char(s)"},
+        {"lonecr", "before\xe2\x90\x8d" "after\n\n", "1 line(s), 12 char(s)"},
+        // Anything but a regular file is no output to copy.
+        {"dir", "Coudn't open \"ham.txt\n", ""},
     };
     Select(CmdInfo);
     for (const auto& c : cases) {
@@ -151,28 +155,37 @@ TEST_F(DoIt, RefusalsWriteTheirMessageAndRunNothing) {
     EXPECT_EQ(Status(0), "");
     EXPECT_FALSE(wxFileExists(argLog));
     EXPECT_FALSE(wxFileExists(dir + "/ham.txt"));
-    EXPECT_EQ(LastRunEnd(), RunEnd::Refused);
+    EXPECT_EQ(LastEnd(), RunEnd::Refused);
+    EXPECT_TRUE(form->IsEnabled());
 }
 
-TEST_F(DoIt, AnInterpreterThatCannotStartEndsInCoudntOpen) {
-    setenv("COMSPEC", "/nonexistent/interpreter", 1);
-    Select(CmdInfo);
+TEST_F(DoIt, ACommandThatCannotStartSaysWhy) {
+    // Past what the system takes in one argument (a field holds 65,535),
+    // which the line is when an interpreter runs it.
+    setenv("COMSPEC", "/bin/sh", 1);
+    form->searchExprField->ChangeValue(std::string(65535, 'a'));
+    form->groupExprField->ChangeValue(std::string(65535, 'a'));
     PressDoIt("lines:1");
-    EXPECT_EQ(PaneText(), Echo("/nonexistent/interpreter") + "info \n\nCoudn't open \"ham.txt\n");
-    EXPECT_EQ(LastRunEnd(), RunEnd::NotOpened);
-    EXPECT_NE(Status(1), "");
+    EXPECT_NE(PaneText().find("\n\nThe command line is too long for this system.\n"), std::string::npos);
+    EXPECT_EQ(Status(1), "Command line too long");
+    Select(CmdHelp);
+    setenv("COMSPEC", "/nonexistent/interpreter", 1);
+    PressDoIt("lines:1");
+    EXPECT_EQ(PaneText(), Echo("/nonexistent/interpreter") + "help \n\nCoudn't open \"ham.txt\n");
+    EXPECT_EQ(LastEnd(), RunEnd::NotOpened);
+    EXPECT_EQ(Status(1), "The tool could not be started");
 }
 
 TEST_F(DoIt, ErrorOutputAndExitStatusAreShownNotLost) {
     Select(CmdInfo);
     PressDoIt("stderr-fail");
     EXPECT_EQ(PaneText(), Echo() + "info \n\n\n\n[error output]\nham: scripted failure\n");
-    EXPECT_EQ(Status(1), "Command ended with exit status 3");
+    EXPECT_EQ(Status(1), "Exit status 3");
     // A missing tool: the interpreter's complaint instead of a silent 0 lines.
     TheProgram().hamDir = dir + "/nowhere";
     PressDoIt("lines:1");
     EXPECT_EQ(Status(0), "0 line(s), 0 char(s)");
-    EXPECT_EQ(Status(1), "Command ended with exit status 127");
+    EXPECT_EQ(Status(1), "Exit status 127");
     EXPECT_NE(PaneText().find("nowhere/ham.exe"), std::string::npos) << PaneText();
 }
 
@@ -196,56 +209,114 @@ TEST_F(DoIt, APaneThatTakesNoMorePointsToTheFile) {
     PressDoIt("lines:100");
     EXPECT_EQ(Status(1), "For complete output see ham.txt");
     // 49 + 1 bytes a line after the echo: the lines that fitted are counted.
-    const std::string text = PaneText();
+    std::string text = PaneText();
     const long shown = static_cast<long>(std::count(text.begin(), text.end(), '\n')) - 2;
     EXPECT_EQ(Status(0), wxString::Format("%ld line(s), %ld char(s)", shown, shown * 49));
     EXPECT_LE(text.size(), 2000u);
     EXPECT_EQ(ReadFile(dir + "/ham.txt").size(), 5000u);
+    // One line longer than the whole pane still shows its start.
+    PressDoIt("longline");
+    text = PaneText();
+    EXPECT_EQ(text, Echo() + "info \n\n" + std::string(2000 - Echo().size() - 7, 'x'));
+    EXPECT_EQ(Status(0), "0 line(s), 0 char(s)");
+    EXPECT_EQ(Status(1), "For complete output see ham.txt");
 }
 
-TEST_F(DoIt, SlowToolShowsTheWaitingTextCountingUp) {
-    std::vector<wxString> statuses;
-    bool shot = false;
-    Ticker ticker([&] {
-        wxString now = Status(0);
-        if (statuses.empty() || statuses.back() != now) statuses.push_back(now);
-        if (!shot && now == "Waiting since 2 sec's")  // what the user sees meanwhile
-            shot = std::system("import -window root /tmp/quillet-waiting.png") == 0;
-    });
-    ticker.Start(50);
+// While the tool writes, the pane shows each whole line it has written so
+// far; the end result is what a copy after the wait gives.
+TEST_F(DoIt, LiveOutputEndsAsACopyAfterTheWait) {
     Select(CmdInfo);
-    PressDoIt("slow:4");
-    ticker.Stop();
-    statuses.resize(3);
-    EXPECT_EQ(statuses,
-              (std::vector<wxString>{"", "Waiting since 1 sec's", "Waiting since 2 sec's"}));
-    EXPECT_EQ(Status(0), "4 line(s), 44 char(s)");
+    std::vector<wxString> statuses;
+    StartDoIt("slow:3");
+    ASSERT_TRUE(PumpUntil([&] {
+        if (statuses.empty() || statuses.back() != Status(0)) statuses.push_back(Status(0));
+        return Status(0) == "Waiting since 2 sec's";
+    }, 5000));
+    EXPECT_NE(PaneText().find("slow line 1\n"), std::string::npos);
+    EXPECT_FALSE(form->IsEnabled());
+    std::system("import -window root /tmp/quillet-live.png");  // what the user sees meanwhile
+    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 10000));
+    EXPECT_EQ(statuses, (std::vector<wxString>{"", "Waiting since 1 sec's", "Waiting since 2 sec's"}));
+    EXPECT_EQ(Status(0), "3 line(s), 33 char(s)");
+
+    for (const char* mode : {"pieces", "slow:2", "lines:100"}) {
+        window->pane->SetTextLimit(std::string(mode) == "lines:100" ? 2000 : 1 << 20);
+        std::string shown[2];
+        wxString counts[2], note[2];
+        for (int live = 0; live < 2; ++live) {
+            frame->SetLiveOutput(live == 1);
+            PressDoIt(mode);
+            shown[live] = PaneText(), counts[live] = Status(0), note[live] = Status(1);
+        }
+        EXPECT_EQ(shown[1], shown[0]) << mode;
+        EXPECT_EQ(counts[1], counts[0]) << mode;
+        EXPECT_EQ(note[1], note[0]) << mode;
+    }
 }
 
 TEST_F(DoIt, EscapeEndsAToolThatNeverEnds) {
-    ASSERT_TRUE(quillet::testing::FocusAndWait(form->doItButton));
-    bool pressed = false;
-    Ticker ticker([&] {
-        if (!pressed && Status(0) == "Waiting since 1 sec's") {
-            pressed = true;
-            wxUIActionSimulator().Char(WXK_ESCAPE);
-        }
-    });
-    ticker.Start(50);
     Select(CmdInfo);
-    const auto start = wxGetLocalTimeMillis();
-    PressDoIt("forever");
-    ticker.Stop();
-    EXPECT_TRUE(pressed);
-    EXPECT_LT(wxGetLocalTimeMillis() - start, 4000) << "the run ended soon after Escape";
-    EXPECT_EQ(LastRunEnd(), RunEnd::Cancelled);
-    EXPECT_EQ(Status(1), "Cancelled: the output may be incomplete");
+    StartDoIt("forever");
+    ASSERT_TRUE(PumpUntil([this] { return Status(0) == "Waiting since 1 sec's"; }, 5000));
+    EXPECT_EQ(Status(1), "Esc cancels the run");
+    ASSERT_TRUE(quillet::testing::FocusAndWait(window->pane));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 3000));
+    EXPECT_EQ(LastEnd(), RunEnd::Cancelled);
+    EXPECT_EQ(Status(1), "Cancelled: output may be incomplete");
     EXPECT_NE(PaneText().find("tick\n"), std::string::npos);
     // Nothing the run started is left running in its directory.
     EXPECT_FALSE(AnyProcessWorksIn(dir));
     // The window works again: a button press selects a command.
     Select(CmdHelp);
-    EXPECT_EQ(TheProgram().currentCommand, CmdHelp);
+    EXPECT_EQ(form->CurrentCommand(), CmdHelp);
+}
+
+// However a second Do It arrives during a run, there is one run.
+TEST_F(DoIt, ASecondDoItDuringARunIsIgnored) {
+    const std::string listing = dir + "/dropped.txt";
+    std::ofstream(listing) << "dropped text\n";
+    const struct {
+        const char* origin;
+        std::function<void()> second;
+    } origins[] = {
+        {"Return twice", [] { wxUIActionSimulator().Char(WXK_RETURN); }},
+        {"a click", [this] { testing::Click(form->doItButton); }},
+        {"a queued call", [this] { frame->CallAfter([this] { frame->OnDoIt(); }); }},
+        {"a dropped file", [&] {
+             // The event owns the array of names.
+             wxDropFilesEvent drop(wxEVT_DROP_FILES, 1, new wxString[1]{listing});
+             window->pane->ProcessWindowEvent(drop);
+         }},
+    };
+    Select(CmdHelp);
+    for (const auto& o : origins) {
+        SCOPED_TRACE(o.origin);
+        std::remove(argLog.c_str());
+        ASSERT_TRUE(quillet::testing::FocusAndWait(form->argumentField));
+        setenv("QUILLET_STANDIN_MODE", "slow:1", 1);
+        wxUIActionSimulator().Char(WXK_RETURN);
+        o.second();
+        ASSERT_TRUE(PumpUntil([this] { return frame->RunActive(); }));
+        o.second();
+        ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 8000));
+        quillet::testing::PumpEvents(300);
+        EXPECT_FALSE(frame->RunActive());
+        EXPECT_EQ(ReadFile(argLog), "help\n----\n");
+        EXPECT_EQ(PaneText(), Echo() + "help \n\nslow line 1\n\n");
+        EXPECT_EQ(Status(0), "1 line(s), 11 char(s)");
+    }
+}
+
+TEST_F(DoIt, ClosingDuringARunEndsTheToolAndSavesTheFields) {
+    form->searchExprField->ChangeValue("kept");
+    Select(CmdInfo);
+    StartDoIt("forever");
+    ASSERT_TRUE(PumpUntil([this] { return Status(0) == "Waiting since 1 sec's"; }, 5000));
+    frame->Close();
+    ASSERT_TRUE(PumpUntil([] { return TheProgram().mainFrame == nullptr; }));
+    EXPECT_TRUE(PumpUntil([this] { return !AnyProcessWorksIn(dir); }, 2000));
+    EXPECT_EQ(platform::ReadSettingString(dir + "/quillet.ini", "SearchExpr", "0", ""), "kept");
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // Do It against the real window with Windows stand-ins run under Wine: the
 // command line the Windows tool receives must be the one Windows would give
 // it.  The stand-ins and the private Wine prefix come from the test build.
-#include "exec/run.h"
-
 #include <unistd.h>
 
 #include <cctype>
@@ -17,12 +15,12 @@
 #include <wx/checkbox.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
-#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include "app/main_frame.h"
 #include "app/output_pane.h"
 #include "app/program.h"
+#include "exec/run_job.h"
 #include "form/command_form.h"
 #include "gui_support.h"
 
@@ -30,6 +28,7 @@ namespace quillet {
 namespace {
 
 namespace fs = std::filesystem;
+using quillet::testing::PumpUntil;
 using quillet::testing::ReadFile;
 
 // The processes that run the Windows stand-in tool (under Wine, by its
@@ -58,12 +57,6 @@ std::string BatchFiles() {
     return names;
 }
 
-struct Ticker : wxTimer {
-    explicit Ticker(std::function<void()> f) : tick(std::move(f)) {}
-    void Notify() override { tick(); }
-    std::function<void()> tick;
-};
-
 class DoItUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -79,6 +72,7 @@ protected:
         window = std::make_unique<testing::ProgramWindow>(dir + "/quillet.ini");
         TheProgram().hamDir = hamDir;
         form = window->form;
+        frame = window->frame;
     }
     void TearDown() override {
         window.reset();
@@ -86,11 +80,16 @@ protected:
         fs::current_path(oldDir);
         fs::remove_all(dir);
     }
-    void PressDoIt() {
+    void StartDoIt() {
         fs::remove(dir + "/args.log");
         testing::Click(form->doItButton);
     }
-    wxString Status(int field) { return window->frame->GetStatusBar()->GetStatusText(field); }
+    void PressDoIt() {
+        StartDoIt();
+        ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 30000));
+    }
+    RunEnd LastEnd() { return frame->Run() ? frame->Run()->End() : RunEnd::Running; }
+    wxString Status(int field) { return frame->GetStatusBar()->GetStatusText(field); }
     std::string PaneText() { return window->pane->GetValue().utf8_string(); }
     // HamDir as Windows names it, with the program, quoted for its blank.
     std::string Program() const {
@@ -104,6 +103,7 @@ protected:
     std::string hamDir, dir;
     std::unique_ptr<testing::ProgramWindow> window;
     CommandForm* form = nullptr;
+    MainFrame* frame = nullptr;
 };
 
 TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
@@ -162,24 +162,16 @@ TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
 }
 
 TEST_F(DoItUnderWine, EscapeLeavesNoProcessOfTheTool) {
-    ASSERT_TRUE(quillet::testing::FocusAndWait(form->doItButton));
-    bool pressed = false;
-    Ticker ticker([&] {
-        if (!pressed && PaneText().find("tick") == std::string::npos &&
-            Status(0) == "Waiting since 2 sec's") {
-            pressed = true;
-            wxUIActionSimulator().Char(WXK_ESCAPE);
-        }
-    });
-    ticker.Start(50);
     form->SelectCommand(CmdInfo);
     setenv("QUILLET_STANDIN_MODE", "forever", 1);
-    PressDoIt();
-    ticker.Stop();
-    EXPECT_TRUE(pressed);
-    EXPECT_EQ(LastRunEnd(), RunEnd::Cancelled);
+    StartDoIt();
+    ASSERT_TRUE(PumpUntil([this] { return PaneText().find("tick") != std::string::npos; }, 20000));
+    ASSERT_TRUE(quillet::testing::FocusAndWait(window->pane));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 3000));
+    EXPECT_EQ(LastEnd(), RunEnd::Cancelled);
     EXPECT_NE(PaneText().find("M\xc3\xbcnchen"), std::string::npos) << PaneText();
-    EXPECT_TRUE(testing::PumpUntil([] { return StandInToolProcesses().empty(); }, 1000))
+    EXPECT_TRUE(PumpUntil([] { return StandInToolProcesses().empty(); }, 1000))
         << StandInToolProcesses();
     EXPECT_EQ(BatchFiles(), "");
 }
@@ -188,7 +180,7 @@ TEST_F(DoItUnderWine, AMissingWineIsNamedNotRun) {
     TheProgram().wine = "/nonexistent/wine";
     form->SelectCommand(CmdInfo);
     PressDoIt();
-    EXPECT_EQ(LastRunEnd(), RunEnd::Refused);
+    EXPECT_EQ(LastEnd(), RunEnd::Refused);
     EXPECT_EQ(PaneText().rfind("ham.exe in " + hamDir + " is a Windows program and needs Wine", 0), 0u);
     EXPECT_EQ(Status(1), "Wine not found: install wine");
 }

@@ -86,7 +86,6 @@ TEST(ComposeCommandLine, OtherPlatformShapes) {
     wine.way = platform::LaunchWay::Wine;
     c = ComposeCommandLine(v, wine);
     EXPECT_EQ(c.line, "C:\\windows\\system32\\cmd.exe /c \"Z:\\srv\\my ham\\ham.exe\">ham.txt info ");
-    EXPECT_EQ(c.platform.way, platform::LaunchWay::Wine);
 }
 
 TEST(ComposeCommandLine, Refusals) {
@@ -117,9 +116,7 @@ TEST(ComposeCommandLine, Refusals) {
     }
     PlatformParams noWine = kPosix;
     noWine.unavailable = "needs Wine", noWine.unavailableStatus = "Wine not found: install wine";
-    const Composition refused = ComposeCommandLine(v, noWine);
-    EXPECT_EQ(Refusal(refused), "needs Wine");
-    EXPECT_EQ(refused.refusalStatus, "Wine not found: install wine");
+    EXPECT_EQ(Refusal(ComposeCommandLine(v, noWine)), "needs Wine");
 }
 
 }  // namespace

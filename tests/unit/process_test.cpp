@@ -73,11 +73,12 @@ TEST_F(PlatformProcess, DetachedProgramRunsInItsOwnSessionAndFailuresAreSilent) 
 
 TEST_F(PlatformProcess, TrackedCommandReportsStatusAndErrorOutputAndGetsNoDescriptorOfOurs) {
     ASSERT_EQ(dup2(STDERR_FILENO, 77), 77);  // dup2 leaves close-on-exec off
-    TrackedCommand command, killed, chatty, missing;
-    ASSERT_TRUE(command.Start(
-        "/bin/sh", "-c", Probe() + " >out.txt; echo oops >&2; [ -e /proc/$$/fd/77 ] || exit 3"));
-    ASSERT_TRUE(killed.Start("/bin/sh", "-c", "kill -9 $$"));
-    ASSERT_TRUE(chatty.Start("/bin/sh", "-c", "yes x | head -c 300000 >&2"));  // never blocks
+    TrackedCommand command, killed, chatty, missing, tooLong;
+    const auto started = StartResult::Started;
+    ASSERT_EQ(command.Start(
+        "/bin/sh", "-c", Probe() + " >out.txt; echo oops >&2; [ -e /proc/$$/fd/77 ] || exit 3"), started);
+    ASSERT_EQ(killed.Start("sh", "-c", "kill -9 $$"), started);  // found along PATH
+    ASSERT_EQ(chatty.Start("/bin/sh", "-c", "yes x | head -c 300000 >&2"), started);  // never blocks
     bool ended = WaitUntil([&] { return !command.Running() && !killed.Running() && !chatty.Running(); });
     close(77);
     ASSERT_TRUE(ended);
@@ -86,8 +87,10 @@ TEST_F(PlatformProcess, TrackedCommandReportsStatusAndErrorOutputAndGetsNoDescri
     EXPECT_EQ(ReadFile("out.txt"), "/dev/null /dev/null 1\n");  // in the current directory
     EXPECT_EQ(killed.ExitStatus(), 128 + 9);
     EXPECT_EQ(chatty.ErrorOutput(1 << 20).size(), 300000u);
-    EXPECT_FALSE(missing.Start("./no-such-shell", "-c", "true"));
+    EXPECT_EQ(missing.Start("./no-such-shell", "-c", "true"), StartResult::NotStarted);
     EXPECT_EQ(missing.ExitStatus(), -1);
+    // One argument beyond what the kernel takes is told apart from a missing program.
+    EXPECT_EQ(tooLong.Start("/bin/sh", "-c", std::string(200000, 'x')), StartResult::LineTooLong);
     EXPECT_TRUE(NoZombie());
 }
 
@@ -111,7 +114,7 @@ TEST_F(PlatformProcess, DirectStartHandsTheArgumentsOverWithoutAShell) {
     for (const auto& c : cases) {
         unlink("out.txt");
         TrackedCommand command;
-        ASSERT_TRUE(command.Start(direct, c.line)) << c.line;
+        ASSERT_EQ(command.Start(direct, c.line), StartResult::Started) << c.line;
         ASSERT_TRUE(WaitUntil([&] { return !command.Running(); }));
         EXPECT_TRUE(command.Started());
         EXPECT_EQ(command.ExitStatus(), c.status) << c.line;
@@ -136,7 +139,7 @@ TEST_F(PlatformProcess, TerminateAndDestructorEndTheWholeGroupWithinASecond) {
         auto start = Clock::now();
         {
             TrackedCommand command;
-            ASSERT_TRUE(command.Start("/bin/sh", "-c", scripts[run % 3]));
+            ASSERT_EQ(command.Start("/bin/sh", "-c", scripts[run % 3]), StartResult::Started);
             ASSERT_TRUE(WaitUntil([&] { return std::istringstream(ReadFile("child.pid")) >> child, child; }));
             start = Clock::now();
             if (run < 3) command.Terminate();
@@ -153,7 +156,7 @@ TEST_F(PlatformProcess, OutputCountsAsBeingWrittenOnlyWhileTheCommandRuns) {
     std::ofstream("ham.txt") << "old\n";
     EXPECT_FALSE(OutputStillBeingWritten("ham.txt", command));
     unlink("ham.txt");
-    ASSERT_TRUE(command.Start("/bin/sh", "-c", "sleep 100"));
+    ASSERT_EQ(command.Start("/bin/sh", "-c", "sleep 100"), StartResult::Started);
     EXPECT_TRUE(OutputStillBeingWritten("ham.txt", command));  // not made yet
     command.Terminate();
     EXPECT_FALSE(OutputStillBeingWritten("ham.txt", command));

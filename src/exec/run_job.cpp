@@ -1,0 +1,244 @@
+#include "exec/run_job.h"
+
+#include <cstdio>
+
+
+namespace quillet {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// How often the job looks at the command and the output while it waits:
+// often enough that output appears as it comes, seldom enough to cost
+// nothing worth measuring.
+constexpr int kTickMillis = 100;
+// Copying takes at most this long before the event loop gets a turn.
+constexpr milliseconds kSliceBudget{40};
+constexpr std::size_t kChunkSize = 256 * 1024;
+// A rest larger than this is copied with the view let go of the text.
+constexpr long long kBulkBytes = 4LL << 20;
+
+std::string Format(const char* format, long a, long b = 0) {
+    char text[96];
+    std::snprintf(text, sizeof text, format, a, b);
+    return text;
+}
+
+}  // namespace
+
+std::optional<Composition> BuildCommandLine(const FormValues& values,
+                                            const PlatformParams& platform, std::ostream& pane) {
+    Composition line = ComposeCommandLine(values, platform);
+    if (!line.ok) {
+        pane << line.refusal;
+        pane.flush();
+        return std::nullopt;
+    }
+    return line;
+}
+
+RunJob::RunJob(PaneSink& pane, StatusSink& status, RunSettings settings,
+               std::function<void()> onEnd)
+    : pane_(pane), status_(status), settings_(std::move(settings)), onEnd_(std::move(onEnd)),
+      timer_(this) {
+    Bind(wxEVT_TIMER, &RunJob::OnTick, this);
+}
+
+RunJob::~RunJob() {
+    timer_.Stop();
+    if (out_ != nullptr) {
+        if (bulk_) pane_.EndAppend();
+        pane_.CloseStream();
+    }
+}
+
+FocusTarget RunJob::Start(const FormValues& values, const PlatformParams& platform) {
+    status_.SetStatus(0, "");
+    status_.SetStatus(1, "");
+    out_ = &pane_.OpenStream();
+    pane_.Clear();
+
+    std::optional<Composition> line = BuildCommandLine(values, platform, *out_);
+    if (!line) {
+        if (!platform.unavailableStatus.empty()) status_.SetStatus(1, platform.unavailableStatus);
+        Finish(RunEnd::Refused);
+        return FocusTarget::Unchanged;
+    }
+    // The echo shows at once; the output follows as it comes.
+    echo_ = line->line + "\n\n";
+    *out_ << echo_;
+    out_->flush();
+
+    std::remove(settings_.outputFile.c_str());
+    command_ = std::make_unique<platform::TrackedCommand>();
+    const platform::StartResult started = command_->Start(platform, line->argument);
+    if (started == platform::StartResult::LineTooLong) {
+        *out_ << "The command line is too long for this system.\n";
+        status_.SetStatus(1, "Command line too long");
+        Finish(RunEnd::NotOpened);
+        return line->focus;
+    }
+    if (started != platform::StartResult::Started) {
+        // Nothing will ever write the output: the wait would end at once.
+        *out_ << "Coudn't open \"ham.txt\n";
+        status_.SetStatus(1, "The tool could not be started");
+        Finish(RunEnd::NotOpened);
+        return line->focus;
+    }
+    chunk_ = std::make_unique<char[]>(kChunkSize);
+    copier_ = std::make_unique<LineCopier>(*out_);
+    phase_ = Phase::Sleeping;
+    nextCheck_ = Clock::now() + std::chrono::seconds(settings_.waitForSys);
+    Schedule(kTickMillis);
+    return line->focus;
+}
+
+void RunJob::Schedule(int ms) { timer_.StartOnce(ms); }
+
+void RunJob::OnTick(wxTimerEvent&) {
+    switch (phase_) {
+    case Phase::Sleeping:
+    case Phase::Waiting:
+        if (settings_.liveOutput) CopyAvailable(kSliceBudget);
+        if (Clock::now() >= nextCheck_) CheckWait();
+        if (phase_ == Phase::Sleeping || phase_ == Phase::Waiting) Schedule(kTickMillis);
+        break;
+    case Phase::Draining:
+        CopyAvailable(kSliceBudget);
+        break;
+    case Phase::Over:
+        break;
+    }
+}
+
+// Hands the pane what the output file holds beyond what it already showed,
+// for at most budget; the rest waits for the next tick.  While draining, the
+// end of the file ends the run.
+void RunJob::CopyAvailable(milliseconds budget) {
+    const bool draining = phase_ == Phase::Draining;
+    if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) return;
+    const auto until = Clock::now() + budget;
+    bool atEnd = false, began = false;
+    while (!copier_->Result().paneFailed) {
+        const long got = file_.Read(chunk_.get(), kChunkSize);
+        if (got <= 0) {
+            atEnd = true;
+            break;
+        }
+        if (!began && !bulk_) pane_.BeginAppend(false);
+        began = true;
+        copier_->Feed(chunk_.get(), static_cast<std::size_t>(got));
+        if (Clock::now() >= until) break;
+    }
+    // Whole lines only ever reach the stream; they show now, not at the next
+    // tenth line.
+    out_->flush();
+    if (began && !bulk_) pane_.EndAppend();
+    if (!draining) return;
+    if (!atEnd && !copier_->Result().paneFailed && !cancelled_) {
+        Schedule(1);
+        return;
+    }
+    CopyResult copied = copier_->Result();
+    if (!copied.paneFailed) copied = copier_->Finish();
+    if (copied.paneFailed) {
+        status_.SetStatus(0, Format("L = %ld, C = %ld", copied.lines, copied.chars));
+        status_.SetStatus(1, "For complete output see ham.txt");
+        out_->clear();  // the pane may still take the short notes that follow
+    }
+    if (bulk_) {
+        pane_.EndAppend();
+        bulk_ = false;
+    }
+    status_.SetStatus(0, Format("%ld line(s), %ld char(s)", copied.lines, copied.chars));
+    times_.countsShown = Clock::now();
+    ReportCommandTrouble(!copied.paneFailed);
+    Finish(cancelled_ ? RunEnd::Cancelled : RunEnd::Copied);
+}
+
+// Once a second after the sleep: the wait goes on while the command that
+// writes the output file still runs, made yet or not.
+void RunJob::CheckWait() {
+    if (platform::OutputStillBeingWritten(settings_.outputFile, *command_)) {
+        phase_ = Phase::Waiting;
+        status_.SetStatus(0, Format("Waiting since %ld sec's", waitSeconds_));
+        if (waitSeconds_ == 1) status_.SetStatus(1, "Esc cancels the run");
+        ++waitSeconds_;
+        nextCheck_ += std::chrono::seconds(1);
+        return;
+    }
+    EndWait();
+}
+
+void RunJob::EndWait() {
+    times_.waitEnded = Clock::now();
+    if (waitSeconds_ > 1) status_.SetStatus(1, "");
+    // What was shown live came from a file that is no longer the output
+    // file: the pane starts again from the echo, as a copy after the wait
+    // would show it.
+    if (file_.IsOpen() && !file_.StillAt(settings_.outputFile)) {
+        file_.Close();
+        pane_.Clear();
+        out_->clear();
+        *out_ << echo_;
+        copier_ = std::make_unique<LineCopier>(*out_);
+    }
+    if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) {
+        *out_ << "Coudn't open \"ham.txt\n";
+        out_->flush();
+        ReportCommandTrouble(true);
+        Finish(cancelled_ ? RunEnd::Cancelled : RunEnd::NotOpened);
+        return;
+    }
+    phase_ = Phase::Draining;
+    // A rest of many megabytes goes in faster while the view lets go of the
+    // text; the view takes it back once, laid out anew.
+    if (file_.Unread() > kBulkBytes && !cancelled_) {
+        bulk_ = true;
+        pane_.BeginAppend(true);
+    }
+    CopyAvailable(kSliceBudget);
+}
+
+void RunJob::Cancel() {
+    if (!Active() || cancelled_) return;
+    cancelled_ = true;
+    command_->Terminate();
+    if (phase_ != Phase::Draining) {
+        timer_.Stop();
+        EndWait();
+    }
+}
+
+// What the command said besides its output: its error output and a non-zero
+// exit status, which would otherwise vanish behind "0 line(s)".
+void RunJob::ReportCommandTrouble(bool fieldOneFree) {
+    if (command_->Running()) return;
+    const std::string errors = command_->ErrorOutput();
+    if (!errors.empty()) {
+        *out_ << "\n[error output]\n" << errors;
+        if (errors.back() != '\n') *out_ << '\n';
+        out_->flush();
+    }
+    const int status = command_->ExitStatus();
+    if (status != 0 && fieldOneFree) status_.SetStatus(1, Format("Exit status %ld", status));
+}
+
+void RunJob::Finish(RunEnd end) {
+    const bool wasActive = Active();
+    timer_.Stop();
+    if (cancelled_) status_.SetStatus(1, "Cancelled: output may be incomplete");
+    end_ = end;
+    phase_ = Phase::Over;
+    if (out_ != nullptr) {
+        pane_.CloseStream();
+        out_ = nullptr;
+    }
+    file_.Close();
+    chunk_.reset();
+    if (wasActive && onEnd_) onEnd_();
+}
+
+}  // namespace quillet
