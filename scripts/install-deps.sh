@@ -5,10 +5,14 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libwxgtk3.2-dev libgtk-3-dev libx11-dev libgtest-dev googletest
   xvfb xdotool x11-utils imagemagick
-  fonts-liberation2 fonts-dejavu-core librsvg2-common libgtk-3-bin
+  fonts-liberation2 fonts-dejavu-core librsvg2-common libgtk-3-bin librsvg2-bin
   wine wine64 g++-mingw-w64-x86-64-posix
 )
 if [ "${QUILLET_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
+# Building and checking the Debian package (scripts/package.sh, check-package.sh).
+if [ "${QUILLET_PACKAGE:-0}" = 1 ]; then
+  packages+=(dpkg-dev file lintian desktop-file-utils appstream)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

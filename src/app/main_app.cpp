@@ -1,7 +1,6 @@
 #include "app/main_app.h"
 
-#include <wx/icon.h>
-
+#include "app/app_icons.h"
 #include "app/fonts.h"
 #include "app/main_frame.h"
 #include "app/output_pane.h"
@@ -14,8 +13,6 @@
 #include "platform/message_box.h"
 #include "platform/launch.h"
 #include "platform/settings_file.h"
-
-#include "app/app_icn.xpm"
 
 namespace quillet {
 
@@ -39,7 +36,7 @@ MainFrame* BuildMainWindow() {
                                 width, Scaled(Scaled(280, base), base));
     p.mainFrame = frame;
     frame->SetTitle(wxString(kProductName) + kVersionText);
-    frame->SetIcon(wxIcon(app_icn_xpm));
+    frame->SetIcons(AppIcons());
     frame->MakeStatusBar();
     frame->BuildMenus();
 

@@ -8,6 +8,10 @@ namespace quillet::platform {
 // "/" already); growable, so a deep directory is not cut.
 std::string CurrentDirectory();
 
+// Makes dir the current directory.  Returns the system's reason when it
+// cannot (no such directory, not a directory, no permission), else "".
+std::string ChangeDirectory(const std::string& dir);
+
 // Width of the screen in pixels, from the GUI toolkit.
 int ScreenWidth();
 

@@ -1,6 +1,7 @@
 #include "platform/environment.h"
 
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 #include <vector>
 
@@ -15,6 +16,11 @@ std::string CurrentDirectory() {
         buffer.resize(buffer.size() * 2);
     }
     return std::string(buffer.data());
+}
+
+std::string ChangeDirectory(const std::string& dir) {
+    if (chdir(dir.c_str()) == 0) return std::string();
+    return std::strerror(errno);
 }
 
 int ScreenWidth() { return wxSystemSettings::GetMetric(wxSYS_SCREEN_X); }
