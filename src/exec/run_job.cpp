@@ -88,7 +88,7 @@ FocusTarget RunJob::Start(const FormValues& values, const PlatformParams& platfo
         return line->focus;
     }
     chunk_ = std::make_unique<char[]>(kChunkSize);
-    copier_ = std::make_unique<LineCopier>(*out_);
+    copier_ = std::make_unique<LineCopier>(*out_, false);
     phase_ = Phase::Sleeping;
     nextCheck_ = Clock::now() + std::chrono::seconds(settings_.waitForSys);
     Schedule(kTickMillis);
@@ -100,11 +100,13 @@ void RunJob::Schedule(int ms) { timer_.StartOnce(ms); }
 void RunJob::OnTick(wxTimerEvent&) {
     switch (phase_) {
     case Phase::Sleeping:
-    case Phase::Waiting:
-        if (settings_.liveOutput) CopyAvailable(kSliceBudget);
+    case Phase::Waiting: {
+        // Behind a tool that writes fast, the next slice follows at once.
+        const bool behind = settings_.liveOutput && !CopyAvailable(kSliceBudget);
         if (Clock::now() >= nextCheck_) CheckWait();
-        if (phase_ == Phase::Sleeping || phase_ == Phase::Waiting) Schedule(kTickMillis);
+        if (phase_ == Phase::Sleeping || phase_ == Phase::Waiting) Schedule(behind ? 1 : kTickMillis);
         break;
+    }
     case Phase::Draining:
         CopyAvailable(kSliceBudget);
         break;
@@ -115,10 +117,10 @@ void RunJob::OnTick(wxTimerEvent&) {
 
 // Hands the pane what the output file holds beyond what it already showed,
 // for at most budget; the rest waits for the next tick.  While draining, the
-// end of the file ends the run.
-void RunJob::CopyAvailable(milliseconds budget) {
+// end of the file ends the run.  True when it reached the file's end.
+bool RunJob::CopyAvailable(milliseconds budget) {
     const bool draining = phase_ == Phase::Draining;
-    if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) return;
+    if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) return true;
     const auto until = Clock::now() + budget;
     bool atEnd = false, began = false;
     while (!copier_->Result().paneFailed) {
@@ -136,10 +138,10 @@ void RunJob::CopyAvailable(milliseconds budget) {
     // tenth line.
     out_->flush();
     if (began && !bulk_) pane_.EndAppend();
-    if (!draining) return;
+    if (!draining) return atEnd || copier_->Result().paneFailed;
     if (!atEnd && !copier_->Result().paneFailed && !cancelled_) {
         Schedule(1);
-        return;
+        return false;
     }
     CopyResult copied = copier_->Result();
     if (!copied.paneFailed) copied = copier_->Finish();
@@ -156,6 +158,7 @@ void RunJob::CopyAvailable(milliseconds budget) {
     times_.countsShown = Clock::now();
     ReportCommandTrouble(!copied.paneFailed);
     Finish(cancelled_ ? RunEnd::Cancelled : RunEnd::Copied);
+    return true;
 }
 
 // Once a second after the sleep: the wait goes on while the command that
@@ -183,7 +186,7 @@ void RunJob::EndWait() {
         pane_.Clear();
         out_->clear();
         *out_ << echo_;
-        copier_ = std::make_unique<LineCopier>(*out_);
+        copier_ = std::make_unique<LineCopier>(*out_, false);
     }
     if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) {
         *out_ << "Coudn't open \"ham.txt\n";
