@@ -6,6 +6,7 @@ packages=(
   libwxgtk3.2-dev libgtk-3-dev libx11-dev libgtest-dev googletest
   xvfb xdotool x11-utils imagemagick
   fonts-liberation2 fonts-dejavu-core librsvg2-common libgtk-3-bin librsvg2-bin
+  wine wine64 g++-mingw-w64-x86-64-posix
 )
 if [ "${QUILLET_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
 # Building and checking the Debian package (scripts/package.sh, check-package.sh).

@@ -11,7 +11,7 @@
 #include "form/compact_style.h"
 #include "platform/environment.h"
 #include "platform/message_box.h"
-#include "platform/process.h"
+#include "platform/launch.h"
 #include "platform/settings_file.h"
 
 namespace quillet {
@@ -74,7 +74,8 @@ bool MainApp::OnInit() {
     p.waitForSys = WaitForSysFromSetting(
         platform::ReadSettingInt(p.settingsPath, "Setup", "WaitForSys", 0));
 
-    platform::StartDetached(p.hamDir + platform::PathSeparator() + "hamster.exe");
+    p.wine = platform::ReadSettingString(p.settingsPath, "Setup", "Wine", "");
+    platform::StartServer(p.hamDir, p.wine);
     platform::EndCommandsWhenProgramEnds();
 
     BuildMainWindow();

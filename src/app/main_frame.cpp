@@ -89,11 +89,7 @@ void MainFrame::OnDoIt() {
     RunSettings settings;
     settings.waitForSys = p.waitForSys;
     settings.liveOutput = liveOutput_;
-    PlatformParams platform;
-    platform.interpreter = platform::CommandInterpreter();
-    platform.switchText = platform::InterpreterSwitch();
-    platform.separator = platform::PathSeparator();
-    platform.hamDir = p.hamDir;
+    const PlatformParams platform = platform::CurrentToolLaunch(p.hamDir, p.wine);
 
     wxWindow* focused = FindFocus();
     run_ = std::make_unique<RunJob>(*pane_, *this, settings, [this] { OnRunEnded(); });

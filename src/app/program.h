@@ -18,6 +18,7 @@ struct Program {
     std::string startupDir;        // the working directory at start-up
     std::string settingsPath;      // startupDir + "/quillet.ini"
     std::string hamDir;            // directory of hamster.exe and ham.exe
+    std::string wine;              // the Wine the user named; empty: the one on PATH
 
     wxFont* formLabelFont = nullptr;
     wxFont* formButtonFont = nullptr;

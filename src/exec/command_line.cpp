@@ -11,7 +11,10 @@ const char* const kNoInterpreter =
 
 const char* const kEmptyPattern = "Empty searchpattern\nExecution cancelled";
 
-Composition Refuse(const char* message) {
+const char* const kLineBreak =
+    "A field holds a line break: a command line is one line.\nExecution cancelled";
+
+Composition Refuse(const std::string& message) {
     Composition c;
     c.refusal = message;
     return c;
@@ -28,12 +31,14 @@ void Quoted(std::string& out, const std::string& value) {
 Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platform) {
     if (!platform.interpreter)
         return Refuse(kNoInterpreter);
+    if (!platform.unavailable.empty())
+        return Refuse(platform.unavailable);
 
     // The tool's name is glued to the redirection and one blank follows it:
-    // the interpreter sees "ham.exe>ham.txt " and then the verb.
-    std::string arg = platform.hamDir;
-    arg += platform.separator;
-    arg += "ham.exe>ham.txt ";
+    // the interpreter sees "ham.exe>ham.txt " and then the verb.  A path with
+    // a blank is quoted, or the interpreter would take its first word.
+    std::string arg = platform::QuotedWhereBlank(platform.programDir + platform.separator + "ham.exe");
+    arg += ">ham.txt ";
 
     // Field values go in exactly as typed: a quote or ">" in a field is the
     // user's business with the interpreter, not ours to escape.
@@ -120,10 +125,15 @@ Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platfo
         break;
     }
 
+    // A line break would end the command line there and make the rest a
+    // command of its own.
+    if (arg.find_first_of("\r\n") != std::string::npos)
+        return Refuse(kLineBreak);
+
     Composition c;
     c.ok = true;
     c.interpreter = *platform.interpreter;
-    c.line = c.interpreter + platform.switchText + arg;
+    c.line = c.interpreter.empty() ? arg : c.interpreter + platform.switchText + arg;
     c.argument = std::move(arg);
     c.focus = focus;
     return c;

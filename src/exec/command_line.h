@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/command.h"
+#include "platform/launch.h"
 
 namespace quillet {
 
@@ -26,13 +27,11 @@ struct FormValues {
     std::string number;                                // Type
 };
 
-// Where the platform puts the line together.
-struct PlatformParams {
-    std::optional<std::string> interpreter;  // none: the platform has no interpreter
-    std::string switchText;                  // " /c " or " -c ", with its blanks
-    char separator = '/';                    // between HamDir and ham.exe
-    std::string hamDir;
-};
+// How the platform shapes and starts the line: the interpreter (none: the
+// platform has none, empty: the line starts with the program), its switch
+// with blanks, the separator, HamDir as the line names it, and why the tool
+// cannot run here, if it cannot.
+using PlatformParams = platform::ToolLaunch;
 
 // The field that gets the keyboard focus once the line is complete.
 enum class FocusTarget { Unchanged, SearchExpr, MsgId, SourceGroup, ScoreView, ScoreTest };

@@ -34,7 +34,7 @@ bool LineCopier::Emit(const char* data, std::size_t size, bool endedByLineFeed, 
         ++result_.lines;
         result_.chars += static_cast<long>(fileBytes);
     }
-    if (++written_ % 10 == 1) pane_.flush();
+    if (++written_ % 10 == 1 && flushEveryTenthLine_) pane_.flush();
     return true;
 }
 

@@ -26,7 +26,11 @@ struct CopyResult {
 // at its end is written out as one more line feed, shown but not counted.
 class LineCopier {
 public:
-    explicit LineCopier(std::ostream& pane) : pane_(pane) {}
+    // A caller that flushes the pane itself at moments of its own choosing
+    // (a run, between slices of work) may leave out the flush every tenth
+    // line, which costs a hand-over to the pane for each ten lines.
+    explicit LineCopier(std::ostream& pane, bool flushEveryTenthLine = true)
+        : pane_(pane), flushEveryTenthLine_(flushEveryTenthLine) {}
 
     // The next bytes of the file: the lines they complete go out at once, a
     // line still open waits for the bytes that end it.  False once the pane
@@ -41,6 +45,7 @@ private:
     bool Emit(const char* data, std::size_t size, bool endedByLineFeed, bool counted);
 
     std::ostream& pane_;
+    bool flushEveryTenthLine_;
     std::string open_;   // the start of a line whose line feed has not come yet
     std::string shown_;  // a line with its lone carriage returns made visible
     long written_ = 0;

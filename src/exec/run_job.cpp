@@ -20,14 +20,6 @@ constexpr std::size_t kChunkSize = 256 * 1024;
 // A rest larger than this is copied with the view let go of the text.
 constexpr long long kBulkBytes = 4LL << 20;
 
-// The interpreter's switch as its own argument: "-c" out of " -c ".
-std::string SwitchArgument(const std::string& switchText) {
-    std::string text = switchText;
-    text.erase(0, text.find_first_not_of(' '));
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
-}
-
 std::string Format(const char* format, long a, long b = 0) {
     char text[96];
     std::snprintf(text, sizeof text, format, a, b);
@@ -70,6 +62,7 @@ FocusTarget RunJob::Start(const FormValues& values, const PlatformParams& platfo
 
     std::optional<Composition> line = BuildCommandLine(values, platform, *out_);
     if (!line) {
+        if (!platform.unavailableStatus.empty()) status_.SetStatus(1, platform.unavailableStatus);
         Finish(RunEnd::Refused);
         return FocusTarget::Unchanged;
     }
@@ -80,8 +73,7 @@ FocusTarget RunJob::Start(const FormValues& values, const PlatformParams& platfo
 
     std::remove(settings_.outputFile.c_str());
     command_ = std::make_unique<platform::TrackedCommand>();
-    const platform::StartResult started =
-        command_->Start(line->interpreter, SwitchArgument(platform.switchText), line->argument);
+    const platform::StartResult started = command_->Start(platform, line->argument);
     if (started == platform::StartResult::LineTooLong) {
         *out_ << "The command line is too long for this system.\n";
         status_.SetStatus(1, "Command line too long");
@@ -96,7 +88,7 @@ FocusTarget RunJob::Start(const FormValues& values, const PlatformParams& platfo
         return line->focus;
     }
     chunk_ = std::make_unique<char[]>(kChunkSize);
-    copier_ = std::make_unique<LineCopier>(*out_);
+    copier_ = std::make_unique<LineCopier>(*out_, false);
     phase_ = Phase::Sleeping;
     nextCheck_ = Clock::now() + std::chrono::seconds(settings_.waitForSys);
     Schedule(kTickMillis);
@@ -108,11 +100,13 @@ void RunJob::Schedule(int ms) { timer_.StartOnce(ms); }
 void RunJob::OnTick(wxTimerEvent&) {
     switch (phase_) {
     case Phase::Sleeping:
-    case Phase::Waiting:
-        if (settings_.liveOutput) CopyAvailable(kSliceBudget);
+    case Phase::Waiting: {
+        // Behind a tool that writes fast, the next slice follows at once.
+        const bool behind = settings_.liveOutput && !CopyAvailable(kSliceBudget);
         if (Clock::now() >= nextCheck_) CheckWait();
-        if (phase_ == Phase::Sleeping || phase_ == Phase::Waiting) Schedule(kTickMillis);
+        if (phase_ == Phase::Sleeping || phase_ == Phase::Waiting) Schedule(behind ? 1 : kTickMillis);
         break;
+    }
     case Phase::Draining:
         CopyAvailable(kSliceBudget);
         break;
@@ -123,10 +117,10 @@ void RunJob::OnTick(wxTimerEvent&) {
 
 // Hands the pane what the output file holds beyond what it already showed,
 // for at most budget; the rest waits for the next tick.  While draining, the
-// end of the file ends the run.
-void RunJob::CopyAvailable(milliseconds budget) {
+// end of the file ends the run.  True when it reached the file's end.
+bool RunJob::CopyAvailable(milliseconds budget) {
     const bool draining = phase_ == Phase::Draining;
-    if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) return;
+    if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) return true;
     const auto until = Clock::now() + budget;
     bool atEnd = false, began = false;
     while (!copier_->Result().paneFailed) {
@@ -144,10 +138,10 @@ void RunJob::CopyAvailable(milliseconds budget) {
     // tenth line.
     out_->flush();
     if (began && !bulk_) pane_.EndAppend();
-    if (!draining) return;
+    if (!draining) return atEnd || copier_->Result().paneFailed;
     if (!atEnd && !copier_->Result().paneFailed && !cancelled_) {
         Schedule(1);
-        return;
+        return false;
     }
     CopyResult copied = copier_->Result();
     if (!copied.paneFailed) copied = copier_->Finish();
@@ -164,10 +158,11 @@ void RunJob::CopyAvailable(milliseconds budget) {
     times_.countsShown = Clock::now();
     ReportCommandTrouble(!copied.paneFailed);
     Finish(cancelled_ ? RunEnd::Cancelled : RunEnd::Copied);
+    return true;
 }
 
-// Once a second after the sleep: the wait goes on while the output file
-// exists and the command that writes it still runs.
+// Once a second after the sleep: the wait goes on while the command that
+// writes the output file still runs, made yet or not.
 void RunJob::CheckWait() {
     if (platform::OutputStillBeingWritten(settings_.outputFile, *command_)) {
         phase_ = Phase::Waiting;
@@ -191,7 +186,7 @@ void RunJob::EndWait() {
         pane_.Clear();
         out_->clear();
         *out_ << echo_;
-        copier_ = std::make_unique<LineCopier>(*out_);
+        copier_ = std::make_unique<LineCopier>(*out_, false);
     }
     if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) {
         *out_ << "Coudn't open \"ham.txt\n";

@@ -90,7 +90,7 @@ private:
 
     void OnTick(wxTimerEvent&);
     void Schedule(int ms);
-    void CopyAvailable(std::chrono::milliseconds budget);
+    bool CopyAvailable(std::chrono::milliseconds budget);
     void CheckWait();
     void EndWait();
     void Finish(RunEnd end);

@@ -1,5 +1,7 @@
 #include "fields/validated_text.h"
 
+#include "platform/text_control.h"
+
 namespace quillet {
 
 namespace {
@@ -16,6 +18,7 @@ ValidatedText::ValidatedText(wxWindow* parent, int kind, const wxString& /*label
       m_kind(kind),
       m_savedCopy(GetValue()),
       m_callback(callback) {
+    platform::KeepFirstLineOfPaste(*this);
     auto dispatch = [this](wxEvent& event) { Dispatch(event); };
     Bind(wxEVT_TEXT, dispatch);
     // Return reaches a field only when it asks for it; binding it otherwise

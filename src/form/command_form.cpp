@@ -11,6 +11,7 @@
 #include "fields/validated_text.h"
 #include "form/compact_style.h"
 #include "form/remembered_values.h"
+#include "platform/text_control.h"
 
 namespace quillet {
 
@@ -232,6 +233,7 @@ wxTextCtrl* CommandForm::MakeField(Arg role, const wxString& value, int x, int y
     auto* field =
         new wxTextCtrl(this, wxID_ANY, value, wxPoint(Px(x), Px(y)), wxSize(Px(width), -1));
     field->SetFont(labelFont_);
+    platform::KeepFirstLineOfPaste(*field);
     argControls_[static_cast<int>(role)] = field;
     return field;
 }

@@ -1,42 +1,33 @@
 #pragma once
 // Starting the two outside programs: the server once, detached, and each
-// console-tool run through the command interpreter, tracked until it ends.
+// console-tool run, tracked until it ends.
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
+
+#include "platform/launch.h"
 
 namespace quillet::platform {
-
-// The directory separator put between HamDir and a program's name.
-char PathSeparator();
-
-// The switch that makes the interpreter run one command line, with its
-// blanks: " /c " on Windows, " -c " on POSIX.
-const char* InterpreterSwitch();
-
-// The command interpreter for a run: the value of COMSPEC when it is set
-// (comspec non-null and not empty: an empty value names no program);
-// otherwise the platform's standard shell, or nothing on a platform that has
-// none without COMSPEC (Windows).  posix selects the platform so that both
-// rules can be tested on either.
-std::optional<std::string> ChooseInterpreter(const char* comspec, bool posix);
-// The same for this platform and this process's environment.
-std::optional<std::string> CommandInterpreter();
 
 // Starts program (a path, no arguments, no shell) detached: its own session,
 // standard streams on /dev/null, never waited for and never stopped, and
 // leaving no zombie behind.  A failure to start is silent.
 void StartDetached(const std::string& program);
+// The same with arguments (argv[0] is the program) and "NAME=value"
+// variables added to the environment.
+void StartDetached(const std::vector<std::string>& argv, const std::vector<std::string>& variables);
 
-// One console-tool run: the interpreter started with its switch and the rest
-// of the line as one argument, in the current directory, with standard input
+// One console-tool run, in the current directory, with standard input
 // from /dev/null and no terminal (a session of its own, which is also its
-// process group).  Standard output goes to /dev/null: the line redirects the
-// tool's output itself, and nothing the interpreter prints outside that
-// redirection should reach whatever terminal the program was started from.
+// process group).  Standard output goes to /dev/null when an interpreter
+// runs the line: the line redirects the tool's output itself, and nothing the
+// interpreter prints outside that redirection should reach whatever terminal
+// the program was started from.
 // Standard error goes to an anonymous temporary file, which no amount of
 // output can block, and is kept for the caller.  None of this program's own
 // file descriptors reach the command.
+
 // Why a command did not start.
 enum class StartResult {
     Started,
@@ -51,6 +42,15 @@ public:
     TrackedCommand(const TrackedCommand&) = delete;
     TrackedCommand& operator=(const TrackedCommand&) = delete;
 
+    // Starts a composed line the way launch says: argument is everything of
+    // the line after the interpreter's switch (the whole line when there is
+    // no interpreter).  Under Wine the line goes into a batch file in a
+    // private temporary directory, removed once the command has ended.  A
+    // program started directly gets the line's last ">" file as its standard
+    // output; when that file or the program cannot be opened, the command
+    // counts as started and ended at once, with the reason as its error
+    // output and the status a shell would give (1, or 126 / 127).
+    StartResult Start(const ToolLaunch& launch, const std::string& argument);
     // switchArg is the switch without blanks ("-c"); argument is everything
     // of the line after the switch.  Where the system offers it, the started
     // interpreter is ended by the kernel should this program die without a
@@ -67,13 +67,22 @@ public:
     // After the end: the exit status (128 + signal number after a signal),
     // or -1 when it never started or its status could not be learnt.
     int ExitStatus() const { return exitStatus_; }
-    bool Started() const { return pid_ > 0; }
+    bool Started() const { return pid_ > 0 || endedAtStart_; }
     // What the command wrote to its standard error, up to maxBytes.
     std::string ErrorOutput(std::size_t maxBytes = 65536) const;
 
 private:
+    // Starts argv (argv[0] found along PATH when it has no "/") with the
+    // variables added to the environment; outputFd < 0: standard output on
+    // /dev/null.  Gives 0 or the error that kept the program from starting.
+    int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& variables,
+              int outputFd);
+    void EndAtStart(const std::string& reason, int status);
     void Reap();
+    void RemoveTemporaryFiles();
 
+    std::string tempDir_;  // the batch file's directory, while there is one
+    bool endedAtStart_ = false;
     pid_t pid_ = -1;
     int exitStatus_ = -1;
     int errorFd_ = -1;
@@ -87,8 +96,9 @@ private:
 void EndCommandsWhenProgramEnds();
 
 // The run's stand-in for "ham.txt cannot be opened while the tool still
-// writes it": a file that exists counts as not yet openable while the
-// command that writes it is running.
+// writes it": the file counts as not yet readable while the command that
+// writes it runs, also before it exists: under Wine the interpreter makes
+// it only once Wine is up, a second or more after the start.
 bool OutputStillBeingWritten(const std::string& path, TrackedCommand& command);
 
 }  // namespace quillet::platform

@@ -5,12 +5,16 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+
+#include "platform/windows_line.h"
 
 extern char** environ;
 
@@ -113,33 +117,49 @@ void CloseFrom(int first, int keep) {
     }
 }
 
+// This process's environment with "NAME=value" entries put in (replacing
+// one of the same name); the strings live in storage.
+std::vector<char*> Environment(const std::vector<std::string>& variables,
+                               std::vector<std::string>& storage) {
+    storage = variables;
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e) {
+        const char* equals = std::strchr(*e, '=');
+        const std::size_t length = equals ? static_cast<std::size_t>(equals - *e) : std::strlen(*e);
+        const bool replaced = std::any_of(variables.begin(), variables.end(), [&](const std::string& v) {
+            return v.size() > length && v[length] == '=' && v.compare(0, length, *e, length) == 0;
+        });
+        if (!replaced) env.push_back(*e);
+    }
+    for (std::string& v : storage) env.push_back(v.data());
+    env.push_back(nullptr);
+    return env;
+}
+
+std::vector<char*> Arguments(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    return args;
+}
+
 }  // namespace
 
-char PathSeparator() { return '/'; }
-
-const char* InterpreterSwitch() { return " -c "; }
-
-std::optional<std::string> ChooseInterpreter(const char* comspec, bool posix) {
-    if (comspec && *comspec)
-        return std::string(comspec);
-    if (posix)
-        return std::string("/bin/sh");
-    return std::nullopt;
-}
-
-std::optional<std::string> CommandInterpreter() {
-    return ChooseInterpreter(std::getenv("COMSPEC"), true);
-}
-
 void StartDetached(const std::string& program) {
-    if (program.empty())
+    if (!program.empty()) StartDetached(std::vector<std::string>{program}, {});
+}
+
+void StartDetached(const std::vector<std::string>& programArgs, const std::vector<std::string>& variables) {
+    if (programArgs.empty() || programArgs[0].empty())
         return;
     int nullFd = AboveStdio(open("/dev/null", O_RDWR | O_CLOEXEC));
     if (nullFd < 0)
         return;
     // Everything the children need is prepared here: after fork only
     // async-signal-safe calls are allowed, and the allocator is not one.
-    char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    std::vector<char*> argv = Arguments(programArgs);
+    std::vector<std::string> storage;
+    std::vector<char*> env = Environment(variables, storage);
 
     // Two forks: the middle child ends at once and is reaped here, so the
     // program is adopted by init and never becomes our zombie.
@@ -154,7 +174,7 @@ void StartDetached(const std::string& program) {
         dup2(nullFd, 2);
         DefaultSignalsInChild();
         CloseFrom(3, -1);
-        execv(argv[0], argv);
+        execve(argv[0], argv.data(), env.data());
         _exit(127);
     }
     close(nullFd);
@@ -166,26 +186,28 @@ void StartDetached(const std::string& program) {
 
 TrackedCommand::~TrackedCommand() {
     Terminate();
+    RemoveTemporaryFiles();
     if (errorFd_ >= 0)
         close(errorFd_);
 }
 
-StartResult TrackedCommand::Start(const std::string& interpreter, const std::string& switchArg,
-                                  const std::string& argument) {
-    if (pid_ > 0)
-        return StartResult::NotStarted;  // one run per object
+int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
+                          const std::vector<std::string>& variables, int outputFd) {
+    if (pid_ > 0 || endedAtStart_)
+        return EBUSY;  // one run per object
     if (errorFd_ >= 0)
         close(errorFd_);  // left from a start that failed
     errorFd_ = AnonymousTempFile();
 
     // Everything the child needs is prepared here: after fork only
     // async-signal-safe calls are allowed, and the allocator is not one.
-    const std::string program = FindProgram(interpreter);
-    char* const argv[] = {const_cast<char*>(interpreter.c_str()),
-                          const_cast<char*>(switchArg.c_str()),
-                          const_cast<char*>(argument.c_str()), nullptr};
+    const std::string program = FindProgram(programArgs[0]);
+    std::vector<char*> argv = Arguments(programArgs);
+    std::vector<std::string> storage;
+    std::vector<char*> env = Environment(variables, storage);
     const int nullIn = AboveStdio(open("/dev/null", O_RDONLY | O_CLOEXEC));
-    const int nullOut = AboveStdio(open("/dev/null", O_WRONLY | O_CLOEXEC));
+    const int nullOut = outputFd >= 0 ? AboveStdio(fcntl(outputFd, F_DUPFD_CLOEXEC, 3))
+                                      : AboveStdio(open("/dev/null", O_WRONLY | O_CLOEXEC));
     const int errorOut = errorFd_ >= 0 ? errorFd_ : nullOut;
     // The child reports a failed exec through this pipe; a successful exec
     // closes it, so the read below sees the end of file.
@@ -193,7 +215,7 @@ StartResult TrackedCommand::Start(const std::string& interpreter, const std::str
     if (nullIn < 0 || nullOut < 0 || pipe2(report, O_CLOEXEC) != 0) {
         if (nullIn >= 0) close(nullIn);
         if (nullOut >= 0) close(nullOut);
-        return StartResult::NotStarted;
+        return errno ? errno : EMFILE;
     }
     report[1] = AboveStdio(report[1]);
     const pid_t parent = getpid();
@@ -217,7 +239,7 @@ StartResult TrackedCommand::Start(const std::string& interpreter, const std::str
         // Descriptors opened elsewhere without O_CLOEXEC (a toolkit, a
         // library) must not keep files or pipes of ours open in the tool.
         CloseFrom(3, report[1]);
-        execv(program.c_str(), argv);
+        execve(program.c_str(), argv.data(), env.data());
         const int error = errno;
         ssize_t ignored = write(report[1], &error, sizeof error);
         (void)ignored;
@@ -228,7 +250,7 @@ StartResult TrackedCommand::Start(const std::string& interpreter, const std::str
     close(nullOut);
     if (pid < 0) {
         close(report[0]);
-        return StartResult::NotStarted;
+        return EAGAIN;
     }
     int error = 0;
     ssize_t got;
@@ -239,12 +261,98 @@ StartResult TrackedCommand::Start(const std::string& interpreter, const std::str
     if (got == static_cast<ssize_t>(sizeof error)) {
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
-        return error == E2BIG ? StartResult::LineTooLong : StartResult::NotStarted;
+        return error != 0 ? error : ENOEXEC;
     }
     pid_ = pid;
     RememberGroup(pid_);
+    return 0;
+}
+
+namespace {
+StartResult Result(int error) {
+    return error == 0 ? StartResult::Started
+                      : error == E2BIG ? StartResult::LineTooLong : StartResult::NotStarted;
+}
+}  // namespace
+
+StartResult TrackedCommand::Start(const std::string& interpreter, const std::string& switchArg,
+                                  const std::string& argument) {
+    return Result(Spawn({interpreter, switchArg, argument}, {}, -1));
+}
+
+StartResult TrackedCommand::Start(const ToolLaunch& launch, const std::string& argument) {
+    if (pid_ > 0 || endedAtStart_)
+        return StartResult::NotStarted;  // one run per object
+    switch (launch.way) {
+    case LaunchWay::Interpreter:
+        return Start(*launch.interpreter, "-c", argument);
+    case LaunchWay::Wine: {
+        if (launch.wine.empty())
+            return StartResult::NotStarted;
+        // Handed to Wine as arguments, the line would be quoted anew on its
+        // way to the interpreter; a batch file reaches it as written.
+        const char* tmp = std::getenv("TMPDIR");
+        std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillet-XXXXXX";
+        if (mkdtemp(dir.data()) == nullptr)
+            return StartResult::NotStarted;
+        tempDir_ = dir;
+        std::vector<std::string> variables;
+        if (std::getenv("WINEDEBUG") == nullptr) variables.push_back("WINEDEBUG=-all");
+        const std::string batch = dir + "/run.bat";
+        std::ofstream file(batch, std::ios::binary);
+        file << BatchFileLine(argument, variables) << "\r\n";
+        file.close();
+        const StartResult started =
+            file ? Result(Spawn({launch.wine, "cmd", "/c", WindowsPath(batch)}, variables, -1))
+                 : StartResult::NotStarted;
+        if (started != StartResult::Started) RemoveTemporaryFiles();
+        return started;
+    }
+    case LaunchWay::Direct:
+        break;
+    }
+    const ToolLine line = ParseToolLine(argument);
+    if (line.arguments.empty() || line.arguments[0].empty())
+        return StartResult::NotStarted;
+    int output = -1;
+    for (const OutputRedirection& redirection : line.outputs) {
+        if (output >= 0) close(output);
+        // Every file named is made, as the Windows interpreter makes them;
+        // the last one gets the output.
+        output = open(redirection.file.c_str(),
+                      O_WRONLY | O_CREAT | O_CLOEXEC | (redirection.append ? O_APPEND : O_TRUNC), 0666);
+        if (output < 0) {
+            EndAtStart(redirection.file + ": " + std::strerror(errno), 1);
+            return StartResult::Started;
+        }
+    }
+    // A tool that cannot be started fails as a shell would report it.
+    const int error = Spawn(line.arguments, {}, output);
+    if (output >= 0) close(output);
+    if (error == E2BIG) return StartResult::LineTooLong;
+    if (error != 0)
+        EndAtStart(line.arguments[0] + ": " + std::strerror(error), error == ENOENT ? 127 : 126);
     return StartResult::Started;
 }
+
+void TrackedCommand::EndAtStart(const std::string& reason, int status) {
+    if (errorFd_ < 0) errorFd_ = AnonymousTempFile();
+    const std::string text = reason + "\n";
+    if (errorFd_ >= 0 && pwrite(errorFd_, text.data(), text.size(), 0) < 0) {
+        // The status still tells that the command failed.
+    }
+    exitStatus_ = status;
+    endedAtStart_ = true;
+}
+
+void TrackedCommand::RemoveTemporaryFiles() {
+    if (tempDir_.empty()) return;
+    unlink((tempDir_ + "/run.bat").c_str());
+    rmdir(tempDir_.c_str());
+    tempDir_.clear();
+}
+
+
 
 bool TrackedCommand::Running() {
     if (pid_ <= 0 || reaped_)
@@ -262,6 +370,7 @@ bool TrackedCommand::Running() {
     // its status unknown.
     reaped_ = true;
     ForgetGroup(pid_);
+    RemoveTemporaryFiles();
     return false;
 }
 
@@ -288,6 +397,7 @@ void TrackedCommand::Reap() {
     if (rc == pid_)
         exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     reaped_ = true;
+    RemoveTemporaryFiles();
 }
 
 std::string TrackedCommand::ErrorOutput(std::size_t maxBytes) const {
@@ -309,9 +419,8 @@ std::string TrackedCommand::ErrorOutput(std::size_t maxBytes) const {
     return text;
 }
 
-bool OutputStillBeingWritten(const std::string& path, TrackedCommand& command) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && command.Running();
+bool OutputStillBeingWritten(const std::string& /*path*/, TrackedCommand& command) {
+    return command.Running();
 }
 
 }  // namespace quillet::platform

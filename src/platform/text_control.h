@@ -30,4 +30,8 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size);
 void BeginBulkAppend(wxTextCtrl& control);
 void EndBulkAppend(wxTextCtrl& control);
 
+// A single-line field keeps only the first line of a paste: a line break
+// must never reach a command line.
+void KeepFirstLineOfPaste(wxTextCtrl& field);
+
 }  // namespace quillet::platform

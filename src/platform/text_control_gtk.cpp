@@ -99,6 +99,15 @@ void EndBulkAppend(wxTextCtrl& control) {
 #endif
 }
 
+void KeepFirstLineOfPaste(wxTextCtrl& field) {
+#ifdef __WXGTK__
+    GtkWidget* widget = field.GetConnectWidget();
+    if (GTK_IS_ENTRY(widget)) g_object_set(widget, "truncate-multiline", TRUE, nullptr);
+#else
+    (void)field;
+#endif
+}
+
 bool FollowsEnd(wxTextCtrl& control) {
 #ifdef __WXGTK__
     return g_object_get_data(G_OBJECT(control.GetConnectWidget()), kFollowsKey) != nullptr;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/clipbrd.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
@@ -205,6 +206,25 @@ TEST(CommandFormValues, GoBoxShowsTheGroupNameAndMovesTheFocus) {
     toggleGo(false);
     toggleGo(true);
     EXPECT_EQ(f.groupNameField->GetValue(), "de.test");
+}
+
+TEST(CommandFormValues, APasteOfTwoLinesKeepsTheFirst) {
+    ProgramWindow w;
+    CommandForm& f = *w.form;
+    f.SelectCommand(CmdType);
+    const struct { wxTextCtrl* field; const char* paste; const char* kept; } cases[] = {
+        {f.argumentField, "de.test\ntouch made", "de.test"},
+        {f.numberField, "12\r\n34", "12"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(testing::FocusAndWait(c.field));
+        ASSERT_TRUE(wxTheClipboard->Open());
+        wxTheClipboard->SetData(new wxTextDataObject(c.paste));
+        wxTheClipboard->Close();
+        wxUIActionSimulator().Char('v', wxMOD_CONTROL);
+        EXPECT_TRUE(PumpUntil([&] { return !c.field->IsEmpty(); }, 1000));
+        EXPECT_EQ(c.field->GetValue(), c.kept);
+    }
 }
 
 TEST(CommandFormStartup, WithoutSettingsFile) {

@@ -119,7 +119,7 @@ void ExpectStatusTextsFit(MainFrame* frame) {
         "Waiting since 99999 sec's",          "For complete output see ham.txt",
         "Esc cancels the run",                "Exit status 255",
         "Cancelled: output may be incomplete", "The tool could not be started",
-        "Command line too long",
+        "Command line too long",              "Wine not found: install wine",
     };
     wxStatusBar* bar = frame->GetStatusBar();
     wxClientDC dc(bar);

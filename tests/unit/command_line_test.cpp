@@ -5,7 +5,13 @@
 namespace quillet {
 namespace {
 
-const PlatformParams kPosix{"/bin/sh", " -c ", '/', "/srv/ham"};
+PlatformParams Shape(const char* interpreter, const char* switchText, char separator, const char* dir) {
+    PlatformParams p;
+    p.interpreter = interpreter, p.switchText = switchText, p.separator = separator, p.programDir = dir;
+    return p;
+}
+
+const PlatformParams kPosix = Shape("/bin/sh", " -c ", '/', "/srv/ham");
 
 std::string Refusal(const Composition& c) { return c.ok || !c.line.empty() ? "<composed>" : c.refusal; }
 
@@ -60,12 +66,26 @@ TEST(ComposeCommandLine, EveryCommandWithItsPiecesInOrder) {
 TEST(ComposeCommandLine, WindowsExampleReadsExactly) {
     FormValues v;
     v.command = CmdGrep, v.ignoreCase = true, v.searchExpr = "From:.*Ivo Marrek", v.groupExpr = "de.*";
-    const Composition c = ComposeCommandLine(v, {"C:\\COMMAND.COM", " /c ", '\\', "C:\\SERVER"});
+    const Composition c = ComposeCommandLine(v, Shape("C:\\COMMAND.COM", " /c ", '\\', "C:\\SERVER"));
     const std::string argument = "C:\\SERVER\\ham.exe>ham.txt grep -i \"From:.*Ivo Marrek\" \"de.*\"";
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(c.interpreter, "C:\\COMMAND.COM");
     EXPECT_EQ(c.argument, argument);
     EXPECT_EQ(c.line, "C:\\COMMAND.COM /c " + argument);
+}
+
+TEST(ComposeCommandLine, OtherPlatformShapes) {
+    FormValues v;
+    v.command = CmdInfo;
+    PlatformParams direct;
+    direct.interpreter = "", direct.programDir = "/srv/my ham";
+    Composition c = ComposeCommandLine(v, direct);
+    EXPECT_EQ(c.line, "\"/srv/my ham/ham.exe\">ham.txt info ");
+    EXPECT_EQ(c.argument, c.line);
+    PlatformParams wine = Shape("C:\\windows\\system32\\cmd.exe", " /c ", '\\', "Z:\\srv\\my ham");
+    wine.way = platform::LaunchWay::Wine;
+    c = ComposeCommandLine(v, wine);
+    EXPECT_EQ(c.line, "C:\\windows\\system32\\cmd.exe /c \"Z:\\srv\\my ham\\ham.exe\">ham.txt info ");
 }
 
 TEST(ComposeCommandLine, Refusals) {
@@ -83,6 +103,20 @@ TEST(ComposeCommandLine, Refusals) {
     EXPECT_EQ(c.focus, FocusTarget::Unchanged);
     v.searchExpr = " ";
     EXPECT_TRUE(ComposeCommandLine(v, kPosix).ok);
+
+    // A line break in any field would end the line there.
+    for (const char* text : {"a\nb", "a\r", "\n"}) {
+        for (std::string* field : {&v.searchExpr, &v.groupExpr}) {
+            const std::string kept = *field;
+            *field = text;
+            EXPECT_EQ(Refusal(ComposeCommandLine(v, kPosix)),
+                      "A field holds a line break: a command line is one line.\nExecution cancelled");
+            *field = kept;
+        }
+    }
+    PlatformParams noWine = kPosix;
+    noWine.unavailable = "needs Wine", noWine.unavailableStatus = "Wine not found: install wine";
+    EXPECT_EQ(Refusal(ComposeCommandLine(v, noWine)), "needs Wine");
 }
 
 }  // namespace

@@ -50,13 +50,6 @@ struct PlatformProcess : testing::Test {
     std::string dir_ = std::filesystem::temp_directory_path().string() + "/quillet-proc-XXXXXX";
 };
 
-TEST(PlatformInterpreter, ComspecWinsElseTheStandardShell) {
-    EXPECT_EQ(ChooseInterpreter("/bin/bash", true), "/bin/bash");
-    EXPECT_EQ(ChooseInterpreter(nullptr, true), "/bin/sh");
-    EXPECT_EQ(ChooseInterpreter("", true), "/bin/sh");  // set but empty names no program
-    EXPECT_EQ(ChooseInterpreter("", false), std::nullopt);
-}
-
 // Prints "/dev/null /dev/null 1" when standard input and output are
 // /dev/null and the shell runs in a session other than ours.
 std::string Probe() {
@@ -101,6 +94,38 @@ TEST_F(PlatformProcess, TrackedCommandReportsStatusAndErrorOutputAndGetsNoDescri
     EXPECT_TRUE(NoZombie());
 }
 
+TEST_F(PlatformProcess, DirectStartHandsTheArgumentsOverWithoutAShell) {
+    mkdir("my dir", 0755);
+    std::ofstream("my dir/tool") << "#!/bin/sh\nprintf '%s\\n' \"$@\"\n";
+    chmod("my dir/tool", 0755);
+    ToolLaunch direct;
+    direct.interpreter = "";
+    const struct {
+        std::string line;
+        int status;
+        std::string out, errors;
+    } cases[] = {
+        {"\"" + dir_ + "/my dir/tool\">first.txt a \"$(touch x) *\" `touch y` >out.txt", 0,
+         "a\n$(touch x) *\n`touch\ny`\n", ""},
+        {dir_ + "/nowhere>out.txt a", 127, "", dir_ + "/nowhere: No such file or directory\n"},
+        {"\"" + dir_ + "/my dir/tool\" a >no/such/dir/out.txt", 1, "",
+         "no/such/dir/out.txt: No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        unlink("out.txt");
+        TrackedCommand command;
+        ASSERT_EQ(command.Start(direct, c.line), StartResult::Started) << c.line;
+        ASSERT_TRUE(WaitUntil([&] { return !command.Running(); }));
+        EXPECT_TRUE(command.Started());
+        EXPECT_EQ(command.ExitStatus(), c.status) << c.line;
+        EXPECT_EQ(ReadFile("out.txt"), c.out) << c.line;
+        EXPECT_EQ(command.ErrorOutput(), c.errors) << c.line;
+    }
+    EXPECT_EQ(access("first.txt", F_OK), 0);  // every file named is made
+    EXPECT_NE(access("x", F_OK), 0);
+    EXPECT_NE(access("y", F_OK), 0);
+}
+
 TEST_F(PlatformProcess, TerminateAndDestructorEndTheWholeGroupWithinASecond) {
     const char* scripts[] = {
         "sleep 100 & echo $! >child.pid; wait",
@@ -132,9 +157,7 @@ TEST_F(PlatformProcess, OutputCountsAsBeingWrittenOnlyWhileTheCommandRuns) {
     EXPECT_FALSE(OutputStillBeingWritten("ham.txt", command));
     unlink("ham.txt");
     ASSERT_EQ(command.Start("/bin/sh", "-c", "sleep 100"), StartResult::Started);
-    EXPECT_FALSE(OutputStillBeingWritten("ham.txt", command));
-    std::ofstream("ham.txt") << "partial";
-    EXPECT_TRUE(OutputStillBeingWritten("ham.txt", command));
+    EXPECT_TRUE(OutputStillBeingWritten("ham.txt", command));  // not made yet
     command.Terminate();
     EXPECT_FALSE(OutputStillBeingWritten("ham.txt", command));
 }

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The built program with the Windows stand-ins under Wine (their directory
+# name holds a blank): the server starts once, and Return runs Grep through
+# Wine's interpreter, the tool receiving the line as Windows gives it.
+#   wine_run.sh QUILLET X_CLOSE_WINDOW SOURCE_DIR, with QUILLET_WIN_STANDIN
+source "$(dirname "$0")/lib.sh"
+STANDIN=$QUILLET_WIN_STANDIN
+program="\"Z:${STANDIN//\//\\}\\ham.exe\""
+
+write_settings $'[Setup]\nHamDir=@STANDIN@\nWaitForSys=1\n[SearchExpr]\n0=From:."Ivo" a\\"b c:\\x\\\\ 100%\n'
+export QUILLET_STANDIN_LOG=$WORK/args.log
+start_quillet
+wait_window '^Quillet ' || fail "no main window"
+for _ in $(seq 1 50); do [ -s "$QUILLET_STANDIN_SERVER_LOG" ] && break; sleep 0.1; done
+started=$(date +%s%N)
+keys_to "$WID" Return
+for _ in $(seq 1 100); do [ -s "$WORK/args.log" ] && [ -s "$WORK/ham.txt" ] && break; sleep 0.1; done
+echo "the tool wrote its output $(( ($(date +%s%N) - started) / 1000000 )) ms after Return"
+expected=$(printf '%s grep "From:."Ivo" a\\"b c:\\x\\\\ 100%%" "de\\.alt\\.admin"\ngrep\nFrom:.Ivo a"b c:\\x\\\\ 100%%\nde\\.alt\\.admin\n----' "$program")
+check "the tool got the line as typed" test "$(cat "$WORK/args.log")" = "$expected"
+[ "$(cat "$WORK/args.log")" = "$expected" ] || { echo "got:"; cat "$WORK/args.log"; echo "expected:"; echo "$expected"; }
+check "ham.txt holds the tool's output" test "$(wc -l < "$WORK/ham.txt")" = 2
+# The window takes no close while the run lasts: let Wine's interpreter end.
+for _ in $(seq 1 50); do pgrep -f 'cmd.exe /c' >/dev/null || break; sleep 0.1; done
+sleep 1.5
+"$X_CLOSE" "$WID"
+check "the program ends" wait_exit
+check "the server started once" test "$(cat "$QUILLET_STANDIN_SERVER_LOG")" = started
+finish

@@ -1,0 +1,189 @@
+// Do It against the real window with Windows stand-ins run under Wine: the
+// command line the Windows tool receives must be the one Windows would give
+// it.  The stand-ins and the private Wine prefix come from the test build.
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
+
+#include "app/main_frame.h"
+#include "app/output_pane.h"
+#include "app/program.h"
+#include "exec/run_job.h"
+#include "form/command_form.h"
+#include "gui_support.h"
+
+namespace quillet {
+namespace {
+
+namespace fs = std::filesystem;
+using quillet::testing::PumpUntil;
+using quillet::testing::ReadFile;
+
+// The processes that run the Windows stand-in tool (under Wine, by its
+// Windows name), with their state.
+std::string StandInToolProcesses() {
+    std::string found;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (!std::isdigit(static_cast<unsigned char>(name[0]))) continue;
+        const std::string cmdline = ReadFile(entry.path() / "cmdline");
+        if (cmdline.find("wine standin\\ham.exe") != std::string::npos)
+            found += ReadFile(entry.path() / "stat") + "\n";
+    }
+    return found;
+}
+
+// The batch files of runs still on disk.  (TMPDIR stays as it is: Wine
+// keeps its server's socket there, and another one would start another
+// server.)
+std::string BatchFiles() {
+    std::string names;
+    const char* tmp = std::getenv("TMPDIR");
+    for (const auto& entry : fs::directory_iterator(tmp && *tmp ? tmp : "/tmp"))
+        if (entry.path().filename().string().rfind("quillet-", 0) == 0 && fs::exists(entry.path() / "run.bat"))
+            names += entry.path().string() + " ";
+    return names;
+}
+
+class DoItUnderWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* standins = std::getenv("QUILLET_WIN_STANDIN");
+        ASSERT_NE(standins, nullptr) << "run through ctest, which builds the stand-ins";
+        hamDir = standins;
+        char dirTemplate[] = "/tmp/quillet-wine-XXXXXX";
+        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+        dir = dirTemplate;
+        fs::current_path(dir);
+        setenv("QUILLET_STANDIN_LOG", (dir + "/args.log").c_str(), 1);
+        unsetenv("COMSPEC");
+        window = std::make_unique<testing::ProgramWindow>(dir + "/quillet.ini");
+        TheProgram().hamDir = hamDir;
+        form = window->form;
+        frame = window->frame;
+    }
+    void TearDown() override {
+        window.reset();
+        unsetenv("QUILLET_STANDIN_MODE");
+        fs::current_path(oldDir);
+        fs::remove_all(dir);
+    }
+    void StartDoIt() {
+        fs::remove(dir + "/args.log");
+        testing::Click(form->doItButton);
+    }
+    void PressDoIt() {
+        StartDoIt();
+        ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 30000));
+    }
+    RunEnd LastEnd() { return frame->Run() ? frame->Run()->End() : RunEnd::Running; }
+    wxString Status(int field) { return frame->GetStatusBar()->GetStatusText(field); }
+    std::string PaneText() { return window->pane->GetValue().utf8_string(); }
+    // HamDir as Windows names it, with the program, quoted for its blank.
+    std::string Program() const {
+        std::string path = "Z:" + hamDir + "/ham.exe";
+        for (char& c : path)
+            if (c == '/') c = '\\';
+        return '"' + path + '"';
+    }
+
+    const fs::path oldDir = fs::current_path();
+    std::string hamDir, dir;
+    std::unique_ptr<testing::ProgramWindow> window;
+    CommandForm* form = nullptr;
+    MainFrame* frame = nullptr;
+};
+
+TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
+    const char* output = "Gr\xc3\xbc\xc3\x9f" "e aus M\xc3\xbcnchen\n\xc3\x84rger \xc3\xbc" "ber \xc3\x96l\n";
+    const struct {
+        int command;
+        std::function<void(CommandForm&)> fill;
+        std::string tail;      // after ">ham.txt " in the line
+        std::string received;  // what the tool's command line holds after its name
+        std::string argv;      // its arguments, one a line
+    } cases[] = {
+        {CmdScoreview, nullptr, "scoreview de\\.alt\\.admin", "scoreview de\\.alt\\.admin",
+         "scoreview\nde\\.alt\\.admin\n"},
+        {CmdDelete, [](CommandForm& f) { f.msgIdField->ChangeValue("<abc$1def`id`$HOME@example.com>"); },
+         "delete \"<abc$1def`id`$HOME@example.com>\"", "delete \"<abc$1def`id`$HOME@example.com>\"",
+         "delete\n<abc$1def`id`$HOME@example.com>\n"},
+        {CmdGrep,
+         [](CommandForm& f) {
+             f.searchExprField->ChangeValue(wxString::FromUTF8("Gr\xc3\xbc\xc3\x9f" "e 100% \\\"x\\\" c:\\d\\"));
+             f.groupExprField->ChangeValue("de.*");
+         },
+         "grep \"Gr\xc3\xbc\xc3\x9f" "e 100% \\\"x\\\" c:\\d\\\" \"de.*\"",
+         "grep \"Gr\xfc\xdf" "e 100% \\\"x\\\" c:\\d\\\" \"de.*\"",
+         "grep\nGr\xfc\xdf" "e 100% \"x\" c:\\d\" de.*\n"},
+        {CmdImport,
+         [](CommandForm& f) {
+             f.goBox->SetValue(true);
+             f.groupNameField->ChangeValue("de.test");
+             f.fileNamesField->ChangeValue("a.msg \"b c.msg\"");
+         },
+         "import -go\"de.test\" a.msg \"b c.msg\"", "import -go\"de.test\" a.msg \"b c.msg\"",
+         "import\n-gode.test\na.msg\nb c.msg\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tail);
+        form->SelectCommand(c.command);
+        if (c.fill) c.fill(*form);
+        PressDoIt();
+        const std::string line = "C:\\windows\\system32\\cmd.exe /c " + Program() + ">ham.txt " + c.tail;
+        EXPECT_EQ(ReadFile(dir + "/args.log"), Program() + " " + c.received + "\n" + c.argv + "----\n");
+        EXPECT_EQ(PaneText(), line + "\n\n" + output + "\n");
+        EXPECT_EQ(Status(0), "2 line(s), 30 char(s)");
+        EXPECT_EQ(Status(1), "");
+        EXPECT_EQ(BatchFiles(), "") << "the batch file is removed after the run";
+    }
+
+    // Export's ">" is the interpreter's: the tool's output goes to the file.
+    form->SelectCommand(CmdExport);
+    form->sourceGroupField->ChangeValue("de.test");
+    form->targetFileField->ChangeValue("out.txt");
+    PressDoIt();
+    EXPECT_EQ(ReadFile(dir + "/args.log"), Program() + " export de.test \nexport\nde.test\n----\n");
+    EXPECT_EQ(ReadFile(dir + "/ham.txt"), "");
+    EXPECT_EQ(ReadFile(dir + "/out.txt").size(), 34u);  // CR LF line ends
+    EXPECT_EQ(Status(0), "0 line(s), 0 char(s)");
+}
+
+TEST_F(DoItUnderWine, EscapeLeavesNoProcessOfTheTool) {
+    form->SelectCommand(CmdInfo);
+    setenv("QUILLET_STANDIN_MODE", "forever", 1);
+    StartDoIt();
+    ASSERT_TRUE(PumpUntil([this] { return PaneText().find("tick") != std::string::npos; }, 20000));
+    ASSERT_TRUE(quillet::testing::FocusAndWait(window->pane));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 3000));
+    EXPECT_EQ(LastEnd(), RunEnd::Cancelled);
+    EXPECT_NE(PaneText().find("M\xc3\xbcnchen"), std::string::npos) << PaneText();
+    EXPECT_TRUE(PumpUntil([] { return StandInToolProcesses().empty(); }, 1000))
+        << StandInToolProcesses();
+    EXPECT_EQ(BatchFiles(), "");
+}
+
+TEST_F(DoItUnderWine, AMissingWineIsNamedNotRun) {
+    TheProgram().wine = "/nonexistent/wine";
+    form->SelectCommand(CmdInfo);
+    PressDoIt();
+    EXPECT_EQ(LastEnd(), RunEnd::Refused);
+    EXPECT_EQ(PaneText().rfind("ham.exe in " + hamDir + " is a Windows program and needs Wine", 0), 0u);
+    EXPECT_EQ(Status(1), "Wine not found: install wine");
+}
+
+}  // namespace
+}  // namespace quillet
