@@ -227,14 +227,21 @@ std::string WithValue(const std::string& text, const std::string& section,
     }
 
     const std::string newLine = key + "=" + stored + eol;
+    // A last line without a line feed gets one before anything goes after
+    // it.  If it ends in a carriage return, that return already counts as
+    // the line's end and only the line feed goes in: a second one would
+    // become part of the line's value.
+    const auto breakAfter = [&text, eol](std::size_t end) -> std::string {
+        return end > 0 && text[end - 1] == '\r' ? "\n" : eol;
+    };
     if (loc.hasSection) {
         const Line& after = loc.hasLastKey ? loc.lastKey : loc.section;
-        return text.substr(0, after.next) + (after.hasBreak ? "" : eol) + newLine +
-               text.substr(after.next);
+        return text.substr(0, after.next) + (after.hasBreak ? "" : breakAfter(after.next)) +
+               newLine + text.substr(after.next);
     }
 
     std::string out = text;
-    if (!out.empty() && out.back() != '\n') out += eol;
+    if (!out.empty() && out.back() != '\n') out += breakAfter(out.size());
     out += "[" + section + "]" + eol + newLine;
     return out;
 }

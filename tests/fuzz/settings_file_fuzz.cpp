@@ -98,6 +98,8 @@ void CheckOneChange(const std::string& before, const std::string& after) {
     if (OneChange(before, after)) return;
     const std::size_t nl = before.find('\n');
     const char* eol = nl != std::string::npos && nl > 0 && before[nl - 1] == '\r' ? "\r\n" : "\n";
+    // A last line that ends in a carriage return only needs the line feed.
+    if (!before.empty() && before.back() == '\r') eol = "\n";
     if (before.empty() || before.back() == '\n' || !OneChange(before + eol, after))
         Fail("lines other than the value's changed");
 }

@@ -117,6 +117,12 @@ TEST_F(SettingsFile, WriteChangesOnlyTheLineItMust) {
         ASSERT_TRUE(WriteSettingString(path_, w.section, w.key, w.value)) << w.key;
     EXPECT_EQ(Bytes(), "[Setup]\r\nHamDir=D:\\H\r\nWaitForSys=4\r\n\r\n[Empty]\r\nk=v\r\n"
                        "[ScoreView]\r\n0=\" x \"\r\n");
+
+    // A last line ending in a lone CR keeps its value when a line goes after it.
+    Put("[Setup]\r\nHamDir=C:\\H\r");
+    ASSERT_TRUE(WriteSettingString(path_, "SearchExpr", "0", "x"));
+    EXPECT_EQ(Bytes(), "[Setup]\r\nHamDir=C:\\H\r\n[SearchExpr]\r\n0=x\r\n");
+    EXPECT_EQ(ReadSettingString(path_, "Setup", "HamDir", ""), "C:\\H");
 }
 
 TEST_F(SettingsFile, KeepsModesAndWritesThroughLinks) {
