@@ -31,6 +31,7 @@
 
 #include "app/fonts.h"
 #include "app/main_app.h"
+#include "bench_support.h"
 #include "app/main_frame.h"
 #include "app/output_pane.h"
 #include "app/program.h"
@@ -38,29 +39,14 @@
 #include "form/command_form.h"
 #include "platform/environment.h"
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Pump;
+using bench::Seconds;
+using bench::StatusKiB;
 
 namespace {
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-long StatusKiB(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
-    return -1;
-}
-
 void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
-void Pump(int ms) {
-    auto until = Clock::now() + std::chrono::milliseconds(ms);
-    while (Clock::now() < until) {
-        wxTheApp->Yield(true);
-        usleep(2000);
-    }
-}
 
 // The worst gap between ticks of a 20 ms timer while the loop runs freely.
 class StallMeter : public wxTimer {

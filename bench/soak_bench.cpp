@@ -23,6 +23,7 @@
 
 #include "app/fonts.h"
 #include "app/main_app.h"
+#include "bench_support.h"
 #include "app/main_frame.h"
 #include "app/output_pane.h"
 #include "app/program.h"
@@ -30,19 +31,12 @@
 #include "form/command_form.h"
 #include "platform/environment.h"
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Pump;
+using bench::Seconds;
+using bench::StatusKiB;
 
 namespace {
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-long StatusKiB(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
-    return -1;
-}
 
 // Entries of a directory, "." and ".." not counted.
 long Entries(const std::string& dir) {
@@ -57,14 +51,6 @@ long Entries(const std::string& dir) {
 
 // Open descriptors, the one that reads the list not counted.
 long OpenDescriptors() { return Entries("/proc/self/fd") - 1; }
-
-void Pump(int ms) {
-    auto until = Clock::now() + std::chrono::milliseconds(ms);
-    while (Clock::now() < until) {
-        wxTheApp->Yield(true);
-        usleep(2000);
-    }
-}
 
 // A file of CRLF lines of about 76 bytes, size bytes long (the last line cut
 // short where it must); noFinalBreak leaves the last line without one.

@@ -1,0 +1,39 @@
+#pragma once
+// What the benchmarks share: clocks, the process's memory figures, and a
+// way to let the real event loop run while a benchmark waits.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include <wx/app.h>
+
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// A "Vm…:" figure of /proc/self/status, in KiB; -1 when it is not there.
+inline long StatusKiB(const char* key) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
+    return -1;
+}
+
+// Lets the event loop run for about ms milliseconds (a benchmark is no
+// part of the program; it drives the loop from outside).
+inline void Pump(int ms) {
+    auto until = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < until) {
+        wxTheApp->Yield(true);
+        usleep(2000);
+    }
+}
+
+}  // namespace bench
