@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "app/allocator.h"
+#include "memory/allocator.h"
 
 namespace {
 

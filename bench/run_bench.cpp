@@ -29,13 +29,11 @@
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
-#include "app/fonts.h"
 #include "app/main_app.h"
 #include "bench_support.h"
 #include "app/main_frame.h"
-#include "app/output_pane.h"
-#include "app/program.h"
-#include "app/scale.h"
+#include "pane/output_pane.h"
+#include "form/scale.h"
 #include "form/command_form.h"
 #include "platform/environment.h"
 
@@ -91,16 +89,15 @@ int main(int argc, char** argv) {
         }
     }
     const long fileSize = static_cast<long>(std::ifstream(source, std::ios::ate | std::ios::binary).tellg());
-    // Two tools: one writes the file at once, the other in 50 pieces a
-    // tenth of a second apart.
+    // One tool, two ways: at once, or (QUILLET_BENCH_SLOW set) in 50
+    // pieces a tenth of a second apart.
     const long piece = fileSize / 50 + 1;
-    const std::string fastDir = dir + "/fast", slowDir = dir + "/slow";
-    std::system(("mkdir -p '" + fastDir + "' '" + slowDir + "'").c_str());
-    std::ofstream(fastDir + "/ham.exe") << "#!/bin/sh\ncat '" << source << "'\n";
-    std::ofstream(slowDir + "/ham.exe")
-        << "#!/bin/sh\nfor i in $(seq 0 49); do dd if='" << source << "' bs=" << piece
+    std::ofstream(dir + "/ham.exe")
+        << "#!/bin/sh\n[ -z \"$QUILLET_BENCH_SLOW\" ] && exec cat '" << source << "'\n"
+        << "for i in $(seq 0 49); do dd if='" << source << "' bs=" << piece
         << " skip=$i count=1 status=none; sleep 0.1; done\n";
-    std::system(("chmod +x '" + fastDir + "/ham.exe' '" + slowDir + "/ham.exe'").c_str());
+    std::system(("chmod +x '" + dir + "/ham.exe'").c_str());
+    std::ofstream(dir + "/quillet.ini") << "[Setup]\nHamDir=" << dir << "\n";
     if (chdir(dir.c_str()) != 0) return 1;
 
     Mark("file written");
@@ -110,15 +107,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     using namespace quillet;
-    Program& p = TheProgram();
-    p.scaleBase = ScaleBaseForScreenWidth(platform::ScreenWidth());
-    MakeFonts(p.scaleBase);
-    p.settingsPath = dir + "/quillet.ini";
-    p.waitForSys = 1;
     Mark("wx up");
-    MainFrame* frame = BuildMainWindow();
-    p.initialized = true;
-    p.commandForm->SelectCommand(CmdInfo);
+    MainFrame* frame = StartUp(dir);
+    if (frame == nullptr) return 1;
+    frame->Form()->SelectCommand(CmdInfo);
     Pump(500);
 
     Mark("window built");
@@ -133,8 +125,11 @@ int main(int argc, char** argv) {
     const double plainRead = Seconds(Clock::now() - t0);
 
     // One whole run; gives what was left to copy once the tool's end was seen.
-    auto runOnce = [&](const std::string& tool, bool live, StallMeter* meter) {
-        p.hamDir = tool;
+    auto runOnce = [&](bool slow, bool live, StallMeter* meter) {
+        if (slow)
+            setenv("QUILLET_BENCH_SLOW", "1", 1);
+        else
+            unsetenv("QUILLET_BENCH_SLOW");
         frame->SetLiveOutput(live);
         if (meter) meter->Start(20);
         frame->OnDoIt();
@@ -159,7 +154,7 @@ int main(int argc, char** argv) {
             ResetPeakMemory();
         }
         StallMeter runMeter;
-        run = std::min(run, runOnce(fastDir, false, round == 0 ? &runMeter : nullptr));
+        run = std::min(run, runOnce(false, false, round == 0 ? &runMeter : nullptr));
         if (round == 0) {
             runStallMs = runMeter.WorstMs();
             peak = StatusKiB("VmHWM:");
@@ -169,13 +164,13 @@ int main(int argc, char** argv) {
             Pump(4000);
             meter.Stop();
             stallMs = meter.WorstMs();
-            paneChars = p.outputPane->GetLastPosition();
+            paneChars = frame->Pane()->GetLastPosition();
             Mark("stall measured");
         }
-        const wxRect paneRect = p.outputPane->GetRect();
+        const wxRect paneRect = frame->Pane()->GetRect();
         auto* fresh = new OutputPane(frame, paneRect.x, paneRect.y, paneRect.width,
                                      paneRect.height);
-        fresh->SetFont(*p.paneFont);
+        fresh->SetFont(frame->Pane()->GetFont());
         const auto t = Clock::now();
         fresh->LoadFile(source);
         loadFile = std::min(loadFile, Seconds(Clock::now() - t));
@@ -184,9 +179,9 @@ int main(int argc, char** argv) {
     }
 
     // The slow tool, with and without live output.
-    const double tailLive = runOnce(slowDir, true, nullptr);
+    const double tailLive = runOnce(true, true, nullptr);
     Mark("slow tool, live");
-    const double tailAfter = runOnce(slowDir, false, nullptr);
+    const double tailAfter = runOnce(true, false, nullptr);
     Mark("slow tool, after the wait");
 
     frame->Destroy();
@@ -195,7 +190,7 @@ int main(int argc, char** argv) {
     // The built program, started as a user starts it, then left alone.
     double idlePercent = -1;
     {
-        std::ofstream(dir + "/quillet.ini") << "[Setup]\nHamDir=" << fastDir << "\nWaitForSys=1\n";
+        std::ofstream(dir + "/quillet.ini") << "[Setup]\nHamDir=" << dir << "\nWaitForSys=1\n";
         const pid_t pid = fork();
         if (pid == 0) {
             execl(QUILLET_PROGRAM, QUILLET_PROGRAM, static_cast<char*>(nullptr));

@@ -21,13 +21,12 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
-#include "app/fonts.h"
 #include "app/main_app.h"
 #include "bench_support.h"
 #include "app/main_frame.h"
-#include "app/output_pane.h"
-#include "app/program.h"
-#include "app/scale.h"
+#include "pane/output_pane.h"
+#include "app/setup.h"
+#include "form/scale.h"
 #include "form/command_form.h"
 #include "platform/environment.h"
 
@@ -114,17 +113,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     using namespace quillet;
-    Program& p = TheProgram();
-    p.scaleBase = ScaleBaseForScreenWidth(platform::ScreenWidth());
-    MakeFonts(p.scaleBase);
-    p.settingsPath = work + "/quillet.ini";
-    p.hamDir = dir;
+    std::ofstream(work + "/quillet.ini") << "[Setup]\nHamDir=" << dir << "\n";
+    std::optional<Setup> setup = ReadSetup(work);
+    if (!setup) return 1;
     // No sleep after the start: the soak is about what runs leave behind,
     // and 500 seconds of sleeping would say nothing about that.
-    p.waitForSys = 0;
-    MainFrame* frame = BuildMainWindow();
-    p.initialized = true;
-    p.commandForm->SelectCommand(CmdInfo);
+    setup->waitForSys = 0;
+    MainFrame* frame = StartUp(*setup);
+    frame->Form()->SelectCommand(CmdInfo);
     Pump(300);
 
     auto sample = [&] {
@@ -157,7 +153,7 @@ int main(int argc, char** argv) {
             if (run == runs) last = now;
         }
     }
-    const long paneChars = p.outputPane->GetLastPosition();
+    const long paneChars = frame->Pane()->GetLastPosition();
 
     std::printf("%ld runs, outputs from 0 to 20 MiB (%.1f MiB per turn of 10), %.0f s\n", runs,
                 turnBytes / 1048576.0, Seconds(Clock::now() - start));

@@ -1,9 +1,5 @@
 #include "app/fonts.h"
 
-#include <wx/font.h>
-
-#include "app/program.h"
-
 namespace quillet {
 
 // The layout was drawn for Arial and Courier New; the Liberation faces have
@@ -13,16 +9,14 @@ namespace quillet {
 static const char kSansFace[] = "Liberation Sans";
 static const char kMonoFace[] = "Liberation Mono";
 
-void MakeFonts(int scaleBase) {
-    Program& p = TheProgram();
-    p.formLabelFont = new wxFont(scaleBase / 100, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL,
-                                 wxFONTWEIGHT_NORMAL, false, kSansFace);
-    p.formButtonFont = new wxFont(scaleBase / 100, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL,
-                                  wxFONTWEIGHT_NORMAL, false, kSansFace);
-    p.headingFont = new wxFont(scaleBase / 80, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL,
-                               wxFONTWEIGHT_BOLD, false, kSansFace);
-    p.paneFont = new wxFont(scaleBase / 80, wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL,
-                            wxFONTWEIGHT_NORMAL, false, kMonoFace);
+Fonts MakeFonts(int scaleBase) {
+    const wxFont sans(scaleBase / 100, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL,
+                      wxFONTWEIGHT_NORMAL, false, kSansFace);
+    return {sans, sans,
+            wxFont(scaleBase / 80, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD,
+                   false, kSansFace),
+            wxFont(scaleBase / 80, wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL,
+                   false, kMonoFace)};
 }
 
 }  // namespace quillet

@@ -1,9 +1,17 @@
 #pragma once
+#include <wx/font.h>
 
 namespace quillet {
 
-// Makes the four fonts of the program for the given scale base and stores
-// them in the program-wide values.
-void MakeFonts(int scaleBase);
+// The four fonts of the program at a scale base, held by whoever draws with
+// them.
+struct Fonts {
+    wxFont formLabel;
+    wxFont formButton;
+    wxFont heading;
+    wxFont pane;
+};
+
+Fonts MakeFonts(int scaleBase);
 
 }  // namespace quillet

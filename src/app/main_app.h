@@ -5,23 +5,18 @@
 
 namespace quillet {
 
-// The start-up error's text, with the settings path in both places.
-std::string StartupErrorText(const std::string& settingsPath);
-
-// The seconds to sleep after starting the tool, from the stored value:
-// missing (given as 0), not a number, zero or negative all mean 1.
-inline int WaitForSysFromSetting(long stored) {
-    if (stored <= 0) return 1;
-    return stored > 86400 ? 86400 : static_cast<int>(stored);
-}
-
 class MainFrame;
 
-// Start-up's window building, from the program-wide values (scale base,
-// fonts, settings path) on: the main window with its icon, status bar and
-// menus, the command form, the output pane with its greeting, the fit, and
-// the window shown.
-MainFrame* BuildMainWindow();
+// Start-up once the toolkit is up, for the program, its GUI tests and its
+// benchmarks alike: reads the setup from dir's settings file (telling the
+// user and giving nothing when it names no HamDir), starts the server, sees
+// that commands end with the program, and builds and shows the main window.
+MainFrame* StartUp(const std::string& dir);
+
+struct Setup;
+// The same from a setup already read, for a benchmark that shortens the
+// sleep after the start.
+MainFrame* StartUp(const Setup& setup);
 
 class MainApp : public wxApp {
 public:

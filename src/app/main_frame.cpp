@@ -10,11 +10,12 @@
 #include <wx/stockitem.h>
 #include <wx/textctrl.h>
 
-#include "app/output_pane.h"
-#include "app/program.h"
+#include "app/app_icons.h"
+#include "app/version.h"
 #include "form/command_form.h"
 #include "form/compact_style.h"
-#include "form/remembered_values.h"
+#include "form/scale.h"
+#include "pane/output_pane.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/settings_file.h"
@@ -37,43 +38,60 @@ const char kHistoryText[] =
     "    (Doesn't affect nor quillet nor Win)\n"
     "  - huge output from ham isn't displayed by quillet (4k?)";
 
-MainFrame::MainFrame(wxWindow* parent, const wxString& title, int x, int y, int width, int height)
-    : wxFrame(parent, wxID_ANY, title, wxPoint(x, y), wxSize(width, height),
-              wxDEFAULT_FRAME_STYLE, "frame") {
+MainFrame::MainFrame(const Setup& setup, int scaleBase)
+    : wxFrame(nullptr, wxID_ANY, kProductName, wxPoint(Scaled(31, scaleBase), Scaled(31, scaleBase)),
+              // The window's first size counts the scale in twice; the fit
+              // below sets what shows.
+              wxSize(Scaled(Scaled(240, scaleBase), scaleBase),
+                     Scaled(Scaled(280, scaleBase), scaleBase)),
+              wxDEFAULT_FRAME_STYLE, "frame"),
+      setup_(setup),
+      scaleBase_(scaleBase),
+      fonts_(MakeFonts(scaleBase)) {
     Bind(wxEVT_MENU, &MainFrame::OnMenuCommand, this);
     Bind(wxEVT_SIZE, &MainFrame::OnSize, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &MainFrame::OnCharHook, this);
+
+    const int width = Scaled(Scaled(240, scaleBase), scaleBase);
+    SetTitle(wxString(kProductName) + kVersionText);
+    SetIcons(AppIcons());
+    MakeStatusBar();
+    BuildMenus();
+
+    form_ = new CommandForm(this, {scaleBase, fonts_.formLabel, fonts_.formButton, fonts_.heading},
+                            setup_.settingsPath, width, Px(94));
+    form_->SetDoItHandler([this] { OnDoIt(); });
+    form_->SetCommandSelectedHandler([this] {
+        SetStatusText(wxEmptyString, 0);
+        SetStatusText(wxEmptyString, 1);
+    });
+    pane_ = new OutputPane(this, 0, Px(94), width, Px(265));
+    pane_->SetFont(fonts_.pane);
+    pane_->WriteGreeting(kVersionText);
+
+    // The fit: exactly room for the form and the pane; the status bar and
+    // the menu bar come in addition.
+    SetClientSize(width, Px(94) + Px(265));
+    Move(Px(31), Px(31));
+    laidOut_ = true;
 }
 
 MainFrame::~MainFrame() {
     // A command still running ends with the window; the pane it writes to
     // is still there while the run lets go of it.
     run_.reset();
-    // The form and the pane go with the window; nothing may reach them after.
-    Program& p = TheProgram();
-    if (p.mainFrame == this) {
-        p.mainFrame = nullptr;
-        p.commandForm = nullptr;
-        p.outputPane = nullptr;
-    }
 }
 
-void MainFrame::Attach(CommandForm* form, OutputPane* pane) {
-    form_ = form;
-    pane_ = pane;
-}
+int MainFrame::Px(int designUnits) const { return Scaled(designUnits, scaleBase_); }
 
 void MainFrame::MakeStatusBar() {
     // No size grip: GTK 3 windows are resized at their border, and the grip
     // would take the room of the end of a status text.
     wxStatusBar* bar = CreateStatusBar(2, wxSTB_DEFAULT_STYLE & ~wxSTB_SIZEGRIP);
-    const Program& p = TheProgram();
-    if (p.formLabelFont) {
-        wxFont font = *p.formLabelFont;
-        font.SetFractionalPointSize(FormTextPointSize(p.scaleBase));
-        bar->SetFont(font);
-    }
+    wxFont font = fonts_.formLabel;
+    font.SetFractionalPointSize(FormTextPointSize(scaleBase_));
+    bar->SetFont(font);
 }
 
 void MainFrame::SetStatus(int field, const std::string& text) {
@@ -85,15 +103,14 @@ void MainFrame::OnDoIt() {
     // call queued before the form was disabled.
     if (RunActive() || form_ == nullptr || pane_ == nullptr) return;
     run_.reset();  // ends a command that outlived its run
-    const Program& p = TheProgram();
     RunSettings settings;
-    settings.waitForSys = p.waitForSys;
+    settings.waitForSys = setup_.waitForSys;
     settings.liveOutput = liveOutput_;
-    const PlatformParams platform = platform::CurrentToolLaunch(p.hamDir, p.wine);
+    const PlatformParams platform = platform::CurrentToolLaunch(setup_.hamDir, setup_.wine);
 
     wxWindow* focused = FindFocus();
     run_ = std::make_unique<RunJob>(*pane_, *this, settings, [this] { OnRunEnded(); });
-    const FocusTarget focus = run_->Start(form_->Values(), platform);
+    const std::string focus = run_->Start(form_->Values(), platform);
     if (!run_->Active()) {
         form_->Focus(focus);
         return;
@@ -108,7 +125,7 @@ void MainFrame::OnDoIt() {
 
 void MainFrame::OnRunEnded() {
     form_->Enable();
-    if (focusAfterRun_ != FocusTarget::Unchanged)
+    if (!focusAfterRun_.empty())
         form_->Focus(focusAfterRun_);
     else if (focusBeforeRun_)
         focusBeforeRun_->SetFocus();
@@ -167,9 +184,7 @@ void MainFrame::LayOut(int clientWidth, int clientHeight) {
 
 void MainFrame::OnSize(wxSizeEvent& event) {
     event.Skip();
-    // Size events that start-up itself causes leave the children where
-    // start-up put them.
-    if (!TheProgram().initialized) return;
+    if (!laidOut_) return;
     int width = 0, height = 0;
     GetClientSize(&width, &height);
     LayOut(width, height);
@@ -178,19 +193,9 @@ void MainFrame::OnSize(wxSizeEvent& event) {
 void MainFrame::OnClose(wxCloseEvent& event) {
     // Closing during a run is a cancel first; the window then closes as usual.
     if (RunActive()) run_->Cancel();
-    const Program& p = TheProgram();
-    if (form_) {
-        // Written as they stand, empty texts included; a file that cannot be
-        // written loses them silently and the window closes all the same.
-        const std::pair<const char*, wxTextCtrl*> remembered[] = {
-            {kSearchExprSection, form_->searchExprField},
-            {kGroupExprSection, form_->groupExprField},
-            {kScoreViewSection, form_->scoreViewField},
-        };
-        for (const auto& [section, field] : remembered)
-            platform::WriteSettingString(p.settingsPath, section, kRememberedKey,
-                                         field->GetValue().utf8_string());
-    }
+    // A file that cannot be written loses the fields; the window closes all
+    // the same.
+    if (form_) form_->SaveRemembered(setup_.settingsPath);
     (void)event;
     Destroy();
 }

@@ -1,8 +1,11 @@
 #pragma once
 #include <memory>
+#include <string>
 
 #include <wx/frame.h>
 
+#include "app/fonts.h"
+#include "app/setup.h"
 #include "exec/run_job.h"
 
 namespace quillet {
@@ -17,11 +20,14 @@ enum MenuId { kMenuExit = 1, kMenuAbout = 10, kMenuHistory = 11 };
 // two-field status bar and the menus.
 class MainFrame : public wxFrame, public StatusSink {
 public:
-    MainFrame(wxWindow* parent, const wxString& title, int x, int y, int width, int height);
+    // The window with its icon, status bar and menus, the command form, the
+    // output pane with its greeting, fitted to them at the scale base; not
+    // yet shown.
+    MainFrame(const Setup& setup, int scaleBase);
     ~MainFrame() override;
 
-    // Start-up hands over the form and the pane once it has made them.
-    void Attach(CommandForm* form, OutputPane* pane);
+    CommandForm* Form() const { return form_; }
+    OutputPane* Pane() const { return pane_; }
 
     // The Do It button's handler: starts a run unless one is under way.
     void OnDoIt();
@@ -32,13 +38,7 @@ public:
     // platform can); off, the output is copied once the tool has ended.
     void SetLiveOutput(bool live) { liveOutput_ = live; }
 
-    // The status bar: the form's compact font, so that every text of a run
-    // reads whole in its field.
-    void MakeStatusBar();
     void SetStatus(int field, const std::string& text) override;
-
-    // Builds the first menu (exit) and the help menu (About, History).
-    void BuildMenus();
 
     void OnMenuCommand(wxCommandEvent& event);
     void OnSize(wxSizeEvent& event);
@@ -49,12 +49,25 @@ public:
     void LayOut(int clientWidth, int clientHeight);
 
 private:
+    // The status bar: the form's compact font, so that every text of a run
+    // reads whole in its field.
+    void MakeStatusBar();
+    // Builds the first menu (exit) and the help menu (About, History).
+    void BuildMenus();
     void OnRunEnded();
+    // Design units in pixels at the window's scale.
+    int Px(int designUnits) const;
 
+    const Setup setup_;
+    const int scaleBase_;
+    const Fonts fonts_;
+    // Size events that start-up itself causes leave the children where
+    // start-up put them.
+    bool laidOut_ = false;
     CommandForm* form_ = nullptr;
     OutputPane* pane_ = nullptr;
     std::unique_ptr<RunJob> run_;
-    FocusTarget focusAfterRun_ = FocusTarget::Unchanged;
+    std::string focusAfterRun_;
     wxWindow* focusBeforeRun_ = nullptr;
     bool liveOutput_ = platform::kOutputReadableWhileWritten;
 };

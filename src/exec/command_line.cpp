@@ -1,5 +1,7 @@
 #include "exec/command_line.h"
 
+#include <initializer_list>
+
 namespace quillet {
 
 namespace {
@@ -26,6 +28,23 @@ void Quoted(std::string& out, const std::string& value) {
     out += '"';
 }
 
+const std::string& Value(const FormValues& values, const std::string& name) {
+    static const std::string empty;
+    const auto found = values.find(name);
+    return found == values.end() ? empty : found->second;
+}
+
+bool Ticked(const FormValues& values, const std::string& option) {
+    return Value(values, option) == "1";
+}
+
+// The options of a verb in the order the tool's help names them, each with
+// its blank.
+void Options(std::string& out, const FormValues& values, std::initializer_list<const char*> options) {
+    for (const char* option : options)
+        if (Ticked(values, option)) (out += option) += ' ';
+}
+
 }  // namespace
 
 Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platform) {
@@ -42,88 +61,67 @@ Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platfo
 
     // Field values go in exactly as typed: a quote or ">" in a field is the
     // user's business with the interpreter, not ours to escape.
-    FocusTarget focus = FocusTarget::Unchanged;
-    switch (v.command) {
-    case CmdInfo:
+    auto value = [&v](const char* name) -> const std::string& { return Value(v, name); };
+    const std::string& verb = value("command");
+    std::string focus;
+    if (verb == "info") {
         arg += "info ";
-        break;
-    case CmdGroups:
+    } else if (verb == "groups") {
         arg += "groups ";
-        if (!v.argument.empty())
-            Quoted(arg, v.argument);
-        break;
-    case CmdLocate:
+        if (!value("argument").empty())
+            Quoted(arg, value("argument"));
+    } else if (verb == "locate") {
         arg += "locate ";
-        Quoted(arg, v.argument);
-        break;
-    case CmdDelete:
+        Quoted(arg, value("argument"));
+    } else if (verb == "delete") {
         arg += "delete ";
-        Quoted(arg, v.msgId);
-        focus = FocusTarget::MsgId;
-        break;
-    case CmdType:
+        Quoted(arg, value("msgId"));
+        focus = "msgId";
+    } else if (verb == "type") {
         arg += "type ";
-        if (!v.number.empty()) {
+        if (!value("number").empty()) {
             arg += '-';
-            arg += v.number;
+            arg += value("number");
             arg += ' ';
         }
-        arg += v.argument;
-        break;
-    case CmdExport:
+        arg += value("argument");
+    } else if (verb == "export") {
         arg += "export ";
-        arg += v.sourceGroup;
+        arg += value("sourceGroup");
         arg += " > ";
-        arg += v.targetFile;
-        focus = FocusTarget::SourceGroup;
-        break;
-    case CmdImport:
+        arg += value("targetFile");
+        focus = "sourceGroup";
+    } else if (verb == "import") {
         arg += "import ";
-        if (v.go) {
+        if (Ticked(v, "-go")) {
             arg += "-go";
-            Quoted(arg, v.groupName);
+            Quoted(arg, value("groupName"));
             arg += ' ';
         }
-        if (v.ih) arg += "-ih ";
-        if (v.na) arg += "-na ";
-        if (v.t) arg += "-t ";
-        if (v.x) arg += "-x ";
-        arg += v.fileNames;
-        break;
-    case CmdGrep:
+        Options(arg, v, {"-ih", "-na", "-t", "-x"});
+        arg += value("fileNames");
+    } else if (verb == "grep") {
         arg += "grep ";
-        if (v.ignoreCase) arg += "-i ";
-        if (v.optC) arg += "-c ";
-        if (v.optH) arg += "-h ";
-        if (v.optL) arg += "-l ";
-        if (v.optN) arg += "-n ";
-        if (v.optVa) arg += "-va ";
-        if (v.optVe) arg += "-ve ";
-        if (v.searchExpr.empty())
+        Options(arg, v, {"-i", "-c", "-h", "-l", "-n", "-va", "-ve"});
+        if (value("searchExpr").empty())
             return Refuse(kEmptyPattern);
-        Quoted(arg, v.searchExpr);
+        Quoted(arg, value("searchExpr"));
         arg += ' ';
-        Quoted(arg, v.groupExpr);
-        focus = FocusTarget::SearchExpr;
-        break;
-    case CmdHelp:
+        Quoted(arg, value("groupExpr"));
+        focus = "searchExpr";
+    } else if (verb == "help") {
         arg += "help ";
-        arg += v.argument;
-        break;
-    case CmdScoreview:
+        arg += value("argument");
+    } else if (verb == "scoreview") {
         arg += "scoreview ";
-        arg += v.scoreView;
-        focus = FocusTarget::ScoreView;
-        break;
-    case CmdScoretest:
+        arg += value("scoreView");
+        focus = "scoreView";
+    } else if (verb == "scoretest") {
         arg += "scoretest ";
-        Quoted(arg, v.scoreTest);
-        focus = FocusTarget::ScoreTest;
-        break;
-    default:
-        // No command chosen yet: the tool runs without a verb.
-        break;
+        Quoted(arg, value("scoreTest"));
+        focus = "scoreTest";
     }
+    // No command chosen yet: the tool runs without a verb.
 
     // A line break would end the command line there and make the rest a
     // command of its own.

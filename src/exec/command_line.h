@@ -1,31 +1,22 @@
 #pragma once
 // Composing the console tool's command line from the form's values: a plain
 // function, so that every command's line can be checked without a window.
+#include <map>
 #include <optional>
 #include <string>
 
-#include "app/command.h"
 #include "platform/launch.h"
 
 namespace quillet {
 
-
-// What the builder reads from the form, as plain values.
-struct FormValues {
-    int command = CmdNone;
-    std::string searchExpr, groupExpr;                 // Grep
-    bool ignoreCase = false;                           // Grep -i
-    bool optC = false, optH = false, optL = false,     // grep radio buttons
-         optN = false, optVa = false, optVe = false;
-    std::string msgId;                                 // Delete
-    std::string sourceGroup, targetFile;               // Export
-    std::string fileNames, groupName;                  // Import
-    bool go = false, ih = false, na = false, t = false, x = false;
-    std::string scoreTest;                             // Scoretest
-    std::string scoreView;                             // Scoreview
-    std::string argument;                              // Groups, Help, Locate, Type
-    std::string number;                                // Type
-};
+// What the builder reads from the form: each value under its name, the
+// command under "command" as the tool's verb ("grep"), a ticked box or a
+// chosen option as "1".  The names are the form's and this builder's only
+// contract: "searchExpr", "groupExpr", "msgId", "sourceGroup", "targetFile",
+// "fileNames", "groupName", "scoreTest", "scoreView", "argument", "number",
+// and the options by their own text ("-i", "-c", "-go", ...).  A missing
+// name reads as empty.
+using FormValues = std::map<std::string, std::string>;
 
 // How the platform shapes and starts the line: the interpreter (none: the
 // platform has none, empty: the line starts with the program), its switch
@@ -33,16 +24,13 @@ struct FormValues {
 // cannot run here, if it cannot.
 using PlatformParams = platform::ToolLaunch;
 
-// The field that gets the keyboard focus once the line is complete.
-enum class FocusTarget { Unchanged, SearchExpr, MsgId, SourceGroup, ScoreView, ScoreTest };
-
 struct Composition {
     bool ok = false;
     std::string line;         // the whole line, as echoed into the pane
     std::string interpreter;  // the line's first piece
     std::string argument;     // everything after the switch
     std::string refusal;      // the message written to the pane instead
-    FocusTarget focus = FocusTarget::Unchanged;
+    std::string focus;        // the value whose field gets the focus; empty: unchanged
 };
 
 Composition ComposeCommandLine(const FormValues& values, const PlatformParams& platform);

@@ -54,7 +54,7 @@ RunJob::~RunJob() {
     }
 }
 
-FocusTarget RunJob::Start(const FormValues& values, const PlatformParams& platform) {
+std::string RunJob::Start(const FormValues& values, const PlatformParams& platform) {
     status_.SetStatus(0, "");
     status_.SetStatus(1, "");
     out_ = &pane_.OpenStream();
@@ -64,7 +64,7 @@ FocusTarget RunJob::Start(const FormValues& values, const PlatformParams& platfo
     if (!line) {
         if (!platform.unavailableStatus.empty()) status_.SetStatus(1, platform.unavailableStatus);
         Finish(RunEnd::Refused);
-        return FocusTarget::Unchanged;
+        return {};
     }
     // The echo shows at once; the output follows as it comes.
     echo_ = line->line + "\n\n";

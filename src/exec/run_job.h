@@ -73,9 +73,9 @@ public:
     RunJob& operator=(const RunJob&) = delete;
 
     // The first steps of a run, up to the start of the command.  Gives the
-    // field the composition wants focused; the job goes on from the event
+    // name of the value whose field the composition wants focused (empty: none); the job goes on from the event
     // loop when it is Active() afterwards, and calls onEnd when it ends.
-    FocusTarget Start(const FormValues& values, const PlatformParams& platform);
+    std::string Start(const FormValues& values, const PlatformParams& platform);
 
     // Escape: ends the command and its whole process group, shows what the
     // output file holds and says the output may be incomplete.

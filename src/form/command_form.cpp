@@ -2,26 +2,87 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/font.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/program.h"
 #include "fields/validated_text.h"
 #include "form/compact_style.h"
 #include "form/remembered_values.h"
+#include "form/scale.h"
 #include "platform/text_control.h"
 
 namespace quillet {
 
 namespace {
 
-wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.c_str()); }
+enum class ControlKind { Label, Field, Number, Box, Radio };
 
-// The program's form fonts at the point size the form's places can hold.
-wxFont FormFont(const wxFont* programFont, int scaleBase) {
-    wxFont font = programFont ? *programFont : *wxNORMAL_FONT;
+// Every argument control, in the order of the roles: what it is, its text,
+// where it stands (design units), the name its value goes by, and for the
+// three fields that outlive a run, their section in the settings file.
+struct ControlRow {
+    Arg role;
+    ControlKind kind;
+    const char* text;
+    int x, y;
+    int width = 0;               // fields only; the others take their text's
+    const char* value = nullptr; // none: the control only shows
+    const char* remembered = nullptr;
+    const char* fallback = nullptr;
+};
+
+const ControlRow kControls[] = {
+    {Arg::SearchLabel, ControlKind::Label, "search for \"", 3, 17},
+    {Arg::UpperQuote, ControlKind::Label, "\"", 229, 17},
+    {Arg::SearchExprField, ControlKind::Field, "", 47, 16, 180, "searchExpr", kSearchExprSection,
+     kSearchExprFallback},
+    {Arg::GroupsLabel, ControlKind::Label, "in groups \"", 4, 35},
+    {Arg::LowerQuote, ControlKind::Label, "\"", 229, 35},
+    {Arg::GroupExprField, ControlKind::Field, "", 47, 35, 180, "groupExpr", kGroupExprSection,
+     kGroupExprFallback},
+    {Arg::IgnoreCaseBox, ControlKind::Box, "-i", 210, 1, 0, "-i"},
+    {Arg::GrepOptC, ControlKind::Radio, "-c", 240, 1, 0, "-c"},
+    {Arg::GrepOptL, ControlKind::Radio, "-l", 240, 13, 0, "-l"},
+    {Arg::GrepOptVa, ControlKind::Radio, "-va", 240, 25, 0, "-va"},
+    {Arg::GrepOptH, ControlKind::Radio, "-h", 270, 1, 0, "-h"},
+    {Arg::GrepOptN, ControlKind::Radio, "-n", 270, 13, 0, "-n"},
+    {Arg::GrepOptVe, ControlKind::Radio, "-ve", 270, 25, 0, "-ve"},
+    {Arg::GrepOptNone, ControlKind::Radio, "none", 240, 37},
+    {Arg::MsgIdLabel, ControlKind::Label, "Msg-ID     \"", 4, 36},
+    {Arg::MsgIdField, ControlKind::Field, "", 47, 35, 180, "msgId"},
+    {Arg::FromGroupLabel, ControlKind::Label, "from group", 4, 17},
+    {Arg::SourceGroupField, ControlKind::Field, "", 47, 16, 180, "sourceGroup"},
+    {Arg::ToFileLabel, ControlKind::Label, "to file", 4, 36},
+    {Arg::TargetFileField, ControlKind::Field, "", 47, 35, 180, "targetFile"},
+    {Arg::FileNamesLabel, ControlKind::Label, "filename(s)", 3, 17},
+    {Arg::FileNamesField, ControlKind::Field, "", 47, 16, 180, "fileNames"},
+    {Arg::GroupNameLabel, ControlKind::Label, "groupname", 3, 36},
+    {Arg::GroupNameField, ControlKind::Field, "", 47, 35, 180, "groupName"},
+    {Arg::GoBox, ControlKind::Box, "-go", 240, 1, 0, "-go"},
+    {Arg::IhBox, ControlKind::Box, "-ih", 240, 13, 0, "-ih"},
+    {Arg::NaBox, ControlKind::Box, "-na", 240, 25, 0, "-na"},
+    {Arg::TBox, ControlKind::Box, "-t", 270, 1, 0, "-t"},
+    {Arg::XBox, ControlKind::Box, "-x", 270, 13, 0, "-x"},
+    {Arg::FileOrMsgIdLabel, ControlKind::Label, "file|Msg-ID \"", 2, 36},
+    {Arg::ScoreTestField, ControlKind::Field, "", 47, 35, 180, "scoreTest"},
+    {Arg::ScoreViewLabel, ControlKind::Label, "     groups", 4, 36},
+    {Arg::ScoreViewField, ControlKind::Field, "", 47, 35, 180, "scoreView", kScoreViewSection,
+     kScoreViewFallback},
+    {Arg::RegexpLabel, ControlKind::Label, "regexp   \"", 7, 36},
+    {Arg::CommandLabel, ControlKind::Label, "command ", 4, 36},
+    {Arg::InfoHint, ControlKind::Label, "Strike DoIt to get info about hamster", 4, 36},
+    {Arg::LocateLabel, ControlKind::Label, "Msg-ID    \"", 6, 36},
+    {Arg::NumberLabel, ControlKind::Label, "[number]", 4, 17},
+    {Arg::NumberField, ControlKind::Number, "", 41, 16, 60, "number"},
+    {Arg::TypeGroupLabel, ControlKind::Label, "    group", 4, 36},
+    {Arg::ArgumentField, ControlKind::Field, "", 47, 35, 180, "argument"},
+};
+static_assert(std::size(kControls) == kArgCount, "one row for every role");
+
+// The form's fonts at the point size the form's places can hold.
+wxFont FormFont(wxFont font, int scaleBase) {
+    if (!font.IsOk()) font = *wxNORMAL_FONT;
     font.SetFractionalPointSize(FormTextPointSize(scaleBase));
     return font;
 }
@@ -41,78 +102,52 @@ bool FitToContent(wxWindow* control) {
 
 }  // namespace
 
-CommandForm::CommandForm(wxWindow* parent, int x, int y, int width, int height, long style,
-                         const wxString& name)
-    : wxPanel(parent, wxID_ANY, wxPoint(x, y), wxSize(width, height), style, name),
+CommandForm::CommandForm(wxWindow* parent, const FormLook& look, const std::string& settingsPath,
+                         int width, int height)
+    : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(width, height), wxBORDER_SIMPLE, "panel"),
+      scaleBase_(look.scaleBase),
+      labelFont_(FormFont(look.label, look.scaleBase)),
+      buttonFont_(FormFont(look.button, look.scaleBase)),
       fitTimer_(this) {
     Bind(wxEVT_TIMER, &CommandForm::OnFitTimer, this);
-    const Program& program = TheProgram();
 
-    headingLabel = new wxStaticText(this, wxID_ANY, " ", wxPoint(Px(4), Px(1)));
-    if (program.headingFont) headingLabel->SetFont(*program.headingFont);
+    heading_ = new wxStaticText(this, wxID_ANY, " ", wxPoint(Px(4), Px(1)));
+    if (look.heading.IsOk()) heading_->SetFont(look.heading);
 
-    labelFont_ = FormFont(program.formLabelFont, program.scaleBase);
-    buttonFont_ = FormFont(program.formButtonFont, program.scaleBase);
-
-    const std::string& settings = program.settingsPath;
-    const std::string searchExpr =
-        ReadRememberedValue(settings, kSearchExprSection, kSearchExprFallback);
-    searchLabel = MakeLabel(Arg::SearchLabel, "search for \"", 3, 17);
-    upperQuote = MakeLabel(Arg::UpperQuote, "\"", 229, 17);
-    searchExprField = MakeField(Arg::SearchExprField, FromUtf8(searchExpr), 47, 16, 180);
-
-    const std::string groupExpr =
-        ReadRememberedValue(settings, kGroupExprSection, kGroupExprFallback);
-    groupsLabel = MakeLabel(Arg::GroupsLabel, "in groups \"", 4, 35);
-    lowerQuote = MakeLabel(Arg::LowerQuote, "\"", 229, 35);
-    groupExprField = MakeField(Arg::GroupExprField, FromUtf8(groupExpr), 47, 35, 180);
-
-    ignoreCaseBox = MakeCheckBox(Arg::IgnoreCaseBox, "-i", 210, 1);
-    grepOptC = MakeRadio(Arg::GrepOptC, "-c", 240, 1, true);
-    grepOptL = MakeRadio(Arg::GrepOptL, "-l", 240, 13, false);
-    grepOptVa = MakeRadio(Arg::GrepOptVa, "-va", 240, 25, false);
-    grepOptH = MakeRadio(Arg::GrepOptH, "-h", 270, 1, false);
-    grepOptN = MakeRadio(Arg::GrepOptN, "-n", 270, 13, false);
-    grepOptVe = MakeRadio(Arg::GrepOptVe, "-ve", 270, 25, false);
-    grepOptNone = MakeRadio(Arg::GrepOptNone, "none", 240, 37, false);
-    grepOptNone->SetValue(true);
-
-    msgIdLabel = MakeLabel(Arg::MsgIdLabel, "Msg-ID     \"", 4, 36);
-    msgIdField = MakeField(Arg::MsgIdField, "", 47, 35, 180);
-    fromGroupLabel = MakeLabel(Arg::FromGroupLabel, "from group", 4, 17);
-    sourceGroupField = MakeField(Arg::SourceGroupField, "", 47, 16, 180);
-    toFileLabel = MakeLabel(Arg::ToFileLabel, "to file", 4, 36);
-    targetFileField = MakeField(Arg::TargetFileField, "", 47, 35, 180);
-
-    fileNamesLabel = MakeLabel(Arg::FileNamesLabel, "filename(s)", 3, 17);
-    fileNamesField = MakeField(Arg::FileNamesField, "", 47, 16, 180);
-    groupNameLabel = MakeLabel(Arg::GroupNameLabel, "groupname", 3, 36);
-    groupNameField = MakeField(Arg::GroupNameField, "", 47, 35, 180);
-    goBox = MakeCheckBox(Arg::GoBox, "-go", 240, 1);
-    goBox->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnGoToggled(); });
-    ihBox = MakeCheckBox(Arg::IhBox, "-ih", 240, 13);
-    naBox = MakeCheckBox(Arg::NaBox, "-na", 240, 25);
-    tBox = MakeCheckBox(Arg::TBox, "-t", 270, 1);
-    xBox = MakeCheckBox(Arg::XBox, "-x", 270, 13);
-
-    fileOrMsgIdLabel = MakeLabel(Arg::FileOrMsgIdLabel, "file|Msg-ID \"", 2, 36);
-    scoreTestField = MakeField(Arg::ScoreTestField, "", 47, 35, 180);
-    scoreViewLabel = MakeLabel(Arg::ScoreViewLabel, "     groups", 4, 36);
-    const std::string scoreView =
-        ReadRememberedValue(settings, kScoreViewSection, kScoreViewFallback);
-    scoreViewField = MakeField(Arg::ScoreViewField, FromUtf8(scoreView), 47, 35, 180);
-
-    regexpLabel = MakeLabel(Arg::RegexpLabel, "regexp   \"", 7, 36);
-    commandLabel = MakeLabel(Arg::CommandLabel, "command ", 4, 36);
-    infoHint = MakeLabel(Arg::InfoHint, "Strike DoIt to get info about hamster", 4, 36);
-    locateLabel = MakeLabel(Arg::LocateLabel, "Msg-ID    \"", 6, 36);
-    numberLabel = MakeLabel(Arg::NumberLabel, "[number]", 4, 17);
-    numberField = new ValidatedText(this, KindUnsignedLong, "", "", Px(41), Px(16), Px(60), -1,
-                                    0, "ntxt", &ValidatedText::OnValidatedTextEvent);
-    numberField->SetFont(labelFont_);
-    argControls_[static_cast<int>(Arg::NumberField)] = numberField;
-    typeGroupLabel = MakeLabel(Arg::TypeGroupLabel, "    group", 4, 36);
-    argumentField = MakeField(Arg::ArgumentField, "", 47, 35, 180);
+    for (const ControlRow& row : kControls) {
+        const wxPoint at(Px(row.x), Px(row.y));
+        wxWindow* control = nullptr;
+        switch (row.kind) {
+        case ControlKind::Label:
+            control = new wxStaticText(this, wxID_ANY, row.text, at);
+            break;
+        case ControlKind::Field: {
+            const wxString value = row.remembered
+                ? wxString::FromUTF8(ReadRememberedValue(settingsPath, row.remembered, row.fallback))
+                : wxString();
+            auto* field = new wxTextCtrl(this, wxID_ANY, value, at, wxSize(Px(row.width), -1));
+            platform::KeepFirstLineOfPaste(*field);
+            control = field;
+            break;
+        }
+        case ControlKind::Number:
+            control = new ValidatedText(this, KindUnsignedLong, "", "", at.x, at.y, Px(row.width),
+                                        -1, 0, "ntxt", &ValidatedText::OnValidatedTextEvent);
+            break;
+        case ControlKind::Box:
+            control = new wxCheckBox(this, wxID_ANY, row.text, at);
+            break;
+        case ControlKind::Radio:
+            // The grep options are one group, the first of them opening it.
+            control = new wxRadioButton(this, wxID_ANY, row.text, at, wxDefaultSize,
+                                        row.role == Arg::GrepOptC ? wxRB_GROUP : 0);
+            break;
+        }
+        control->SetFont(labelFont_);
+        argControls_[static_cast<int>(row.role)] = control;
+    }
+    static_cast<wxRadioButton*>(ArgControl(Arg::GrepOptNone))->SetValue(true);
+    ArgControl(Arg::GoBox)->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnGoToggled(); });
 
     // Created in list order; Grep and Delete share the first cell until the
     // selection below spreads the buttons over the grid.
@@ -122,20 +157,20 @@ CommandForm::CommandForm(wxWindow* parent, int x, int y, int width, int height, 
         const DesignPoint cell = GridCell(i == 0 ? 0 : static_cast<int>(i) - 1);
         wxButton* button = MakeButton(FindLayout(command)->name, cell.x, cell.y, 40);
         button->Bind(wxEVT_BUTTON, [this, command](wxCommandEvent&) { SelectCommand(command); });
-        commandButtons[command] = button;
+        commandButtons_[command] = button;
     }
-    doItButton = MakeButton("Do It", 261, 54, 35);
-    doItButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+    doItButton_ = MakeButton("Do It", 261, 54, 35);
+    doItButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
         if (doItHandler_) doItHandler_();
     });
-    doItButton->SetDefault();
+    doItButton_->SetDefault();
     // Return in a text field presses the default button, as in a dialog;
     // GTK leaves that to the field, which does nothing with it.
     Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
         const int key = event.GetKeyCode();
         if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers() &&
             dynamic_cast<wxTextCtrl*>(FindFocus()) && IsDescendant(FindFocus()) &&
-            doItButton->IsShown()) {
+            doItButton_->IsShown()) {
             CallAfter([this] {
                 if (doItHandler_) doItHandler_();
             });
@@ -147,6 +182,8 @@ CommandForm::CommandForm(wxWindow* parent, int x, int y, int width, int height, 
     EnableButtons();
     SelectCommand(CmdGrep);
 }
+
+int CommandForm::Px(int designUnits) const { return Scaled(designUnits, scaleBase_); }
 
 // GTK gives a control the size of its text in the form's font only once it
 // has styled the control on screen, which it does in its own time after the
@@ -179,79 +216,39 @@ bool CommandForm::FitShownControls() {
     return changed;
 }
 
-FormValues CommandForm::Values() const {
-    auto text = [](const wxTextCtrl* field) { return field->GetValue().utf8_string(); };
-    FormValues v;
-    v.command = currentCommand_;
-    v.searchExpr = text(searchExprField);
-    v.groupExpr = text(groupExprField);
-    v.ignoreCase = ignoreCaseBox->GetValue();
-    v.optC = grepOptC->GetValue();
-    v.optH = grepOptH->GetValue();
-    v.optL = grepOptL->GetValue();
-    v.optN = grepOptN->GetValue();
-    v.optVa = grepOptVa->GetValue();
-    v.optVe = grepOptVe->GetValue();
-    v.msgId = text(msgIdField);
-    v.sourceGroup = text(sourceGroupField);
-    v.targetFile = text(targetFileField);
-    v.fileNames = text(fileNamesField);
-    v.groupName = text(groupNameField);
-    v.go = goBox->GetValue();
-    v.ih = ihBox->GetValue();
-    v.na = naBox->GetValue();
-    v.t = tBox->GetValue();
-    v.x = xBox->GetValue();
-    v.scoreTest = text(scoreTestField);
-    v.scoreView = text(scoreViewField);
-    v.argument = text(argumentField);
-    v.number = text(numberField);
-    return v;
-}
-
-void CommandForm::Focus(FocusTarget target) {
-    wxWindow* field = nullptr;
-    switch (target) {
-    case FocusTarget::SearchExpr: field = searchExprField; break;
-    case FocusTarget::MsgId: field = msgIdField; break;
-    case FocusTarget::SourceGroup: field = sourceGroupField; break;
-    case FocusTarget::ScoreView: field = scoreViewField; break;
-    case FocusTarget::ScoreTest: field = scoreTestField; break;
-    case FocusTarget::Unchanged: break;
+std::map<std::string, std::string> CommandForm::Values() const {
+    std::map<std::string, std::string> values;
+    if (const CommandLayout* layout = FindLayout(currentCommand_))
+        values["command"] = layout->verb;
+    for (const ControlRow& row : kControls) {
+        if (row.value == nullptr) continue;
+        const wxWindow* control = ArgControl(row.role);
+        std::string& value = values[row.value];
+        if (auto* text = dynamic_cast<const wxTextCtrl*>(control))
+            value = text->GetValue().utf8_string();
+        else if (auto* box = dynamic_cast<const wxCheckBox*>(control))
+            value = box->GetValue() ? "1" : "";
+        else if (auto* radio = dynamic_cast<const wxRadioButton*>(control))
+            value = radio->GetValue() ? "1" : "";
     }
-    if (field) field->SetFocus();
+    return values;
 }
 
-wxStaticText* CommandForm::MakeLabel(Arg role, const wxString& text, int x, int y) {
-    auto* label = new wxStaticText(this, wxID_ANY, text, wxPoint(Px(x), Px(y)));
-    label->SetFont(labelFont_);
-    argControls_[static_cast<int>(role)] = label;
-    return label;
+void CommandForm::Focus(const std::string& valueName) {
+    for (const ControlRow& row : kControls)
+        if (row.value != nullptr && valueName == row.value) ArgControl(row.role)->SetFocus();
 }
 
-wxTextCtrl* CommandForm::MakeField(Arg role, const wxString& value, int x, int y, int width) {
-    auto* field =
-        new wxTextCtrl(this, wxID_ANY, value, wxPoint(Px(x), Px(y)), wxSize(Px(width), -1));
-    field->SetFont(labelFont_);
-    platform::KeepFirstLineOfPaste(*field);
-    argControls_[static_cast<int>(role)] = field;
-    return field;
+void CommandForm::SaveRemembered(const std::string& settingsPath) const {
+    // Written as they stand, empty texts included.
+    for (const ControlRow& row : kControls)
+        if (row.remembered != nullptr)
+            WriteRememberedValue(settingsPath, row.remembered,
+                                 Field(row.role)->GetValue().utf8_string());
 }
 
-wxCheckBox* CommandForm::MakeCheckBox(Arg role, const wxString& text, int x, int y) {
-    auto* box = new wxCheckBox(this, wxID_ANY, text, wxPoint(Px(x), Px(y)));
-    box->SetFont(labelFont_);
-    argControls_[static_cast<int>(role)] = box;
-    return box;
-}
-
-wxRadioButton* CommandForm::MakeRadio(Arg role, const wxString& text, int x, int y,
-                                      bool first) {
-    auto* radio = new wxRadioButton(this, wxID_ANY, text, wxPoint(Px(x), Px(y)), wxDefaultSize,
-                                    first ? wxRB_GROUP : 0);
-    radio->SetFont(labelFont_);
-    argControls_[static_cast<int>(role)] = radio;
-    return radio;
+wxTextCtrl* CommandForm::Field(Arg role) const {
+    return dynamic_cast<wxTextCtrl*>(ArgControl(role));
 }
 
 wxButton* CommandForm::MakeButton(const wxString& text, int x, int y, int width) {
@@ -265,54 +262,50 @@ wxButton* CommandForm::MakeButton(const wxString& text, int x, int y, int width)
 
 void CommandForm::EnableButtons() {
     for (int command : {CmdGrep, CmdDelete, CmdExport, CmdImport, CmdScoreview, CmdScoretest})
-        commandButtons[command]->Enable();
-    doItButton->Enable();
+        commandButtons_[command]->Enable();
+    doItButton_->Enable();
 }
 
 void CommandForm::SelectCommand(int command) {
     const CommandLayout* layout = FindLayout(command);
     if (layout == nullptr) return;
 
-    headingLabel->SetLabel(layout->name);
+    heading_->SetLabel(layout->name);
     // The label was made for one blank; without this it may keep an older
     // width and show only the first letters of the name.
-    FitToContent(headingLabel);
+    FitToContent(heading_);
 
     currentCommand_ = layout->number;
 
-    commandButtons[command]->Hide();
+    commandButtons_[command]->Hide();
     const std::vector<int> grid = GridOrder(command);
     for (std::size_t cell = 0; cell < grid.size(); ++cell) {
         const DesignPoint at = GridCell(static_cast<int>(cell));
-        wxButton* button = commandButtons[grid[cell]];
+        wxButton* button = commandButtons_[grid[cell]];
         button->Move(Px(at.x), Px(at.y));
         button->Show();
     }
 
-    SetStatus(0, wxEmptyString);
-    SetStatus(1, wxEmptyString);
-    doItButton->Hide();
+    if (commandSelectedHandler_) commandSelectedHandler_();
+    doItButton_->Hide();
     for (wxWindow* control : argControls_) control->Hide();
 
     for (Arg role : layout->shown) ArgControl(role)->Show();
-    doItButton->Show();
+    doItButton_->Show();
 
     if (layout->focusOnDoIt)
-        doItButton->SetFocus();
+        doItButton_->SetFocus();
     else
         ArgControl(layout->focus)->SetFocus();
     RequestFit();
 }
 
 void CommandForm::OnGoToggled() {
-    const bool ticked = goBox->GetValue();
-    groupNameField->Show(ticked);
-    groupNameLabel->Show(ticked);
-    fileNamesField->Show();
-    if (ticked)
-        groupNameField->SetFocus();
-    else
-        fileNamesField->SetFocus();
+    const bool ticked = static_cast<wxCheckBox*>(ArgControl(Arg::GoBox))->GetValue();
+    ArgControl(Arg::GroupNameField)->Show(ticked);
+    ArgControl(Arg::GroupNameLabel)->Show(ticked);
+    ArgControl(Arg::FileNamesField)->Show();
+    ArgControl(ticked ? Arg::GroupNameField : Arg::FileNamesField)->SetFocus();
     RequestFit();
 }
 

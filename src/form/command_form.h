@@ -4,117 +4,87 @@
 // hidden control keeps its value.
 #include <array>
 #include <functional>
+#include <map>
+#include <string>
 
 #include <wx/font.h>
 #include <wx/panel.h>
 #include <wx/timer.h>
 
-#include "exec/command_line.h"
 #include "form/command_table.h"
 
 class wxButton;
-class wxCheckBox;
-class wxRadioButton;
 class wxStaticText;
 class wxTextCtrl;
 
 namespace quillet {
 
-class ValidatedText;
+// How the form looks: the scale its design units are drawn at and its fonts.
+struct FormLook {
+    int scaleBase = 1024;
+    wxFont label;    // labels, fields, boxes; drawn at FormTextPointSize
+    wxFont button;   // command buttons and Do It; likewise
+    wxFont heading;  // the current command's name, as given
+};
 
 class CommandForm : public wxPanel {
 public:
-    CommandForm(wxWindow* parent, int x, int y, int width, int height, long style,
-                const wxString& name);
+    // The remembered fields start with what settingsPath holds for them.
+    CommandForm(wxWindow* parent, const FormLook& look, const std::string& settingsPath,
+                int width, int height);
 
     // Makes `command` (1..11) the current one and shows its controls only.
     void SelectCommand(int command);
     void EnableButtons();
 
-    // The controls' values, for the command line of the current command.
-    FormValues Values() const;
+    // The controls' values under the names the command line is composed
+    // from, and the current command's verb under "command".
+    std::map<std::string, std::string> Values() const;
     int CurrentCommand() const { return currentCommand_; }
-    // Gives the keyboard focus to the field a composed line asks for.
-    void Focus(FocusTarget target);
+    // Gives the keyboard focus to the field of the named value; an empty or
+    // unknown name leaves the focus where it is.
+    void Focus(const std::string& valueName);
+    // Writes the remembered fields to the settings file as they stand.
+    void SaveRemembered(const std::string& settingsPath) const;
 
     // How often the shown controls were fitted to their text; fitting must
     // happen only when something changed, never while the form sits idle.
     long FitCount() const { return fitCount_; }
 
-    // What Do It runs; nothing until the program sets it.
+    // What Do It runs, and what selecting a command runs besides; nothing
+    // until the program sets them.
     void SetDoItHandler(std::function<void()> handler) { doItHandler_ = std::move(handler); }
+    void SetCommandSelectedHandler(std::function<void()> handler) {
+        commandSelectedHandler_ = std::move(handler);
+    }
 
-    // The argument control of a role, for code that walks the command table.
+    // The control of a role, for code that walks the command table.
     wxWindow* ArgControl(Arg role) const { return argControls_[static_cast<int>(role)]; }
-
-    wxStaticText* headingLabel = nullptr;
-
-    wxStaticText* searchLabel = nullptr;
-    wxStaticText* groupsLabel = nullptr;
-    wxTextCtrl* searchExprField = nullptr;
-    wxTextCtrl* groupExprField = nullptr;
-    wxStaticText* upperQuote = nullptr;
-    wxStaticText* lowerQuote = nullptr;
-
-    wxCheckBox* ignoreCaseBox = nullptr;
-    wxRadioButton* grepOptC = nullptr;
-    wxRadioButton* grepOptH = nullptr;
-    wxRadioButton* grepOptL = nullptr;
-    wxRadioButton* grepOptN = nullptr;
-    wxRadioButton* grepOptVa = nullptr;
-    wxRadioButton* grepOptVe = nullptr;
-    wxRadioButton* grepOptNone = nullptr;
-
-    wxStaticText* msgIdLabel = nullptr;
-    wxTextCtrl* msgIdField = nullptr;
-    wxStaticText* fromGroupLabel = nullptr;
-    wxTextCtrl* sourceGroupField = nullptr;
-    wxStaticText* toFileLabel = nullptr;
-    wxTextCtrl* targetFileField = nullptr;
-
-    wxStaticText* fileNamesLabel = nullptr;
-    wxTextCtrl* fileNamesField = nullptr;
-    wxStaticText* groupNameLabel = nullptr;
-    wxTextCtrl* groupNameField = nullptr;
-    wxCheckBox* goBox = nullptr;
-    wxCheckBox* ihBox = nullptr;
-    wxCheckBox* naBox = nullptr;
-    wxCheckBox* tBox = nullptr;
-    wxCheckBox* xBox = nullptr;
-
-    wxStaticText* fileOrMsgIdLabel = nullptr;
-    wxTextCtrl* scoreTestField = nullptr;
-    wxStaticText* scoreViewLabel = nullptr;
-    wxTextCtrl* scoreViewField = nullptr;
-
-    wxStaticText* regexpLabel = nullptr;
-    wxStaticText* commandLabel = nullptr;
-    wxStaticText* infoHint = nullptr;
-    wxStaticText* locateLabel = nullptr;
-    wxStaticText* numberLabel = nullptr;
-    ValidatedText* numberField = nullptr;
-    wxStaticText* typeGroupLabel = nullptr;
-    wxTextCtrl* argumentField = nullptr;
-
-    // Indexed by command number; element 0 stays null.
-    std::array<wxButton*, kCommandCount + 1> commandButtons{};
-    wxButton* doItButton = nullptr;
+    // A text field's control, for code that types into it.
+    wxTextCtrl* Field(Arg role) const;
+    wxButton* CommandButton(int command) const { return commandButtons_.at(command); }
+    wxButton* DoItButton() const { return doItButton_; }
+    wxStaticText* Heading() const { return heading_; }
 
 private:
-    wxStaticText* MakeLabel(Arg role, const wxString& text, int x, int y);
-    wxTextCtrl* MakeField(Arg role, const wxString& value, int x, int y, int width);
-    wxCheckBox* MakeCheckBox(Arg role, const wxString& text, int x, int y);
-    wxRadioButton* MakeRadio(Arg role, const wxString& text, int x, int y, bool first);
+    // Design units in pixels at the form's scale.
+    int Px(int designUnits) const;
     wxButton* MakeButton(const wxString& text, int x, int y, int width);
     void OnGoToggled();
     void RequestFit();
     bool FitShownControls();
     void OnFitTimer(wxTimerEvent&);
 
-    std::array<wxWindow*, kArgCount> argControls_{};
+    int scaleBase_;
     wxFont labelFont_;
     wxFont buttonFont_;
+    std::array<wxWindow*, kArgCount> argControls_{};
+    // Indexed by command number; element 0 stays null.
+    std::array<wxButton*, kCommandCount + 1> commandButtons_{};
+    wxButton* doItButton_ = nullptr;
+    wxStaticText* heading_ = nullptr;
     std::function<void()> doItHandler_;
+    std::function<void()> commandSelectedHandler_;
     wxTimer fitTimer_;
     int fitRounds_ = 0;
     long fitCount_ = 0;

@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "app/command.h"
+#include "form/command.h"
 
 namespace quillet {
 
@@ -61,6 +61,7 @@ constexpr int kArgCount = static_cast<int>(Arg::Count);
 struct CommandLayout {
     int number;
     const char* name;           // button text and heading
+    const char* verb;           // the tool's word for it
     std::vector<Arg> shown;     // besides Do It, which every command shows
     bool focusOnDoIt;           // Info has no field to type into
     Arg focus;                  // meaningful when !focusOnDoIt

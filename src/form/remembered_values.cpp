@@ -23,4 +23,9 @@ std::string ReadRememberedValue(const std::string& settingsPath, const char* sec
     return value.empty() ? std::string(fallback) : value;
 }
 
+bool WriteRememberedValue(const std::string& settingsPath, const char* section,
+                          const std::string& value) {
+    return platform::WriteSettingString(settingsPath, section, kRememberedKey, value);
+}
+
 }  // namespace quillet

@@ -26,4 +26,8 @@ std::string CutToCharacters(const std::string& utf8, std::size_t maxChars);
 std::string ReadRememberedValue(const std::string& settingsPath, const char* section,
                                 const char* fallback);
 
+// Stores value for section; false when the file could not be written.
+bool WriteRememberedValue(const std::string& settingsPath, const char* section,
+                          const std::string& value);
+
 }  // namespace quillet

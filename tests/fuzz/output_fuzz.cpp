@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/pane_stream.h"
+#include "pane/pane_stream.h"
 #include "exec/line_copier.h"
 #include "platform/text_encoding.h"
 

@@ -18,16 +18,25 @@
 #include <wx/uiaction.h>
 
 #include "app/main_frame.h"
-#include "app/program.h"
+#include "form/scale.h"
+#include "platform/environment.h"
 #include "fields/validated_text.h"
 #include "gui_support.h"
 
 namespace quillet {
 namespace {
 
-using testing::ProgramWindow;
 using testing::PumpEvents;
 using testing::PumpUntil;
+
+class CommandFormTest : public testing::WindowTest {
+protected:
+    void SetUp() override {
+        Open();
+        f = form;
+    }
+    CommandForm* f = nullptr;
+};
 
 struct Command {
     int number;
@@ -40,26 +49,30 @@ const Command kListOrder[] = {
     {CmdGroups, "Groups"},       {CmdHelp, "Help"},           {CmdInfo, "Info"},
     {CmdLocate, "Locate"},       {CmdType, "Type"}};
 
-// What each command shows besides heading and buttons; the first gets the focus.
-std::vector<wxWindow*> ExpectedFor(const CommandForm& f, int command) {
+// What each command shows besides heading and buttons; the first gets the
+// focus (Info's goes to Do It).
+std::vector<Arg> ExpectedFor(int command) {
+    using A = Arg;
     switch (command) {
     case CmdGrep:
-        return {f.searchExprField, f.searchLabel, f.upperQuote, f.groupsLabel, f.groupExprField,
-                f.lowerQuote, f.ignoreCaseBox, f.grepOptC, f.grepOptH, f.grepOptL, f.grepOptN,
-                f.grepOptVa, f.grepOptVe, f.grepOptNone};
-    case CmdDelete: return {f.msgIdField, f.msgIdLabel, f.lowerQuote};
-    case CmdExport: return {f.sourceGroupField, f.fromGroupLabel, f.toFileLabel, f.targetFileField};
-    case CmdImport:
-        return {f.fileNamesField, f.fileNamesLabel, f.goBox, f.ihBox, f.naBox, f.tBox, f.xBox};
-    case CmdScoretest: return {f.scoreTestField, f.fileOrMsgIdLabel, f.lowerQuote};
-    case CmdScoreview: return {f.scoreViewField, f.scoreViewLabel};
-    case CmdGroups: return {f.argumentField, f.regexpLabel, f.lowerQuote};
-    case CmdHelp: return {f.argumentField, f.commandLabel};
-    case CmdInfo: return {f.doItButton, f.infoHint};
-    case CmdLocate: return {f.argumentField, f.locateLabel, f.lowerQuote};
-    default: return {f.numberField, f.numberLabel, f.typeGroupLabel, f.argumentField};  // Type
+        return {A::SearchExprField, A::SearchLabel, A::UpperQuote, A::GroupsLabel, A::GroupExprField,
+                A::LowerQuote, A::IgnoreCaseBox, A::GrepOptC, A::GrepOptH, A::GrepOptL, A::GrepOptN,
+                A::GrepOptVa, A::GrepOptVe, A::GrepOptNone};
+    case CmdDelete: return {A::MsgIdField, A::MsgIdLabel, A::LowerQuote};
+    case CmdExport: return {A::SourceGroupField, A::FromGroupLabel, A::ToFileLabel, A::TargetFileField};
+    case CmdImport: return {A::FileNamesField, A::FileNamesLabel, A::GoBox, A::IhBox, A::NaBox, A::TBox, A::XBox};
+    case CmdScoretest: return {A::ScoreTestField, A::FileOrMsgIdLabel, A::LowerQuote};
+    case CmdScoreview: return {A::ScoreViewField, A::ScoreViewLabel};
+    case CmdGroups: return {A::ArgumentField, A::RegexpLabel, A::LowerQuote};
+    case CmdHelp: return {A::ArgumentField, A::CommandLabel};
+    case CmdInfo: return {A::InfoHint};
+    case CmdLocate: return {A::ArgumentField, A::LocateLabel, A::LowerQuote};
+    default: return {A::NumberField, A::NumberLabel, A::TypeGroupLabel, A::ArgumentField};  // Type
     }
 }
+
+template <class T = wxCheckBox>
+T* Box(const CommandForm& f, Arg role) { return static_cast<T*>(f.ArgControl(role)); }
 
 // Grid cells at a scale base of 1024, worked out by hand.
 const wxPoint kCells1024[10] = {{3, 69}, {58, 69}, {113, 69}, {168, 69}, {224, 69},
@@ -104,30 +117,31 @@ void ExpectNothingOverlapsOrIsClipped(const CommandForm& form, const std::string
     }
 }
 
-void CheckEveryLayout(int base) {
-    ProgramWindow w;
-    ASSERT_EQ(TheProgram().scaleBase, base) << "run on a screen " << base << " pixels wide";
-    CommandForm& f = *w.form;
-    for (const Command& c : kListOrder) {
-        f.SelectCommand(c.number);
-        PumpEvents(300);  // GTK's own measure of what it just showed
-        ExpectNothingOverlapsOrIsClipped(f, c.name);
+class CommandFormLayout : public CommandFormTest {
+protected:
+    void CheckEveryLayout(int base) {
+        ASSERT_EQ(ScaleBaseForScreenWidth(platform::ScreenWidth()), base)
+            << "run on a screen " << base << " pixels wide";
+        for (const Command& c : kListOrder) {
+            f->SelectCommand(c.number);
+            PumpEvents(300);  // GTK's own measure of what it just showed
+            ExpectNothingOverlapsOrIsClipped(*f, c.name);
+        }
+        f->SelectCommand(CmdImport);
+        ClickOn(f->ArgControl(Arg::GoBox));
+        ASSERT_TRUE(PumpUntil([&] { return f->ArgControl(Arg::GroupNameField)->IsShown(); }));
+        PumpEvents(300);
+        ExpectNothingOverlapsOrIsClipped(*f, "Import -go");
     }
-    f.SelectCommand(CmdImport);
-    ClickOn(f.goBox);
-    ASSERT_TRUE(PumpUntil([&] { return f.groupNameField->IsShown(); }));
-    PumpEvents(300);
-    ExpectNothingOverlapsOrIsClipped(f, "Import -go");
-}
+};
+class CommandFormLayoutAt1280 : public CommandFormLayout {};
 
-TEST(CommandFormLayout, NothingOverlapsOrIsClippedAtBase1024) { CheckEveryLayout(1024); }
-TEST(CommandFormLayoutAt1280, NothingOverlapsOrIsClippedAtBase1280) { CheckEveryLayout(1280); }
+TEST_F(CommandFormLayout, NothingOverlapsOrIsClippedAtBase1024) { CheckEveryLayout(1024); }
+TEST_F(CommandFormLayoutAt1280, NothingOverlapsOrIsClippedAtBase1280) { CheckEveryLayout(1280); }
 
-TEST(CommandFormSelection, EachButtonSwitchesTheWholeForm) {
-    ProgramWindow w;
-    CommandForm& f = *w.form;
-    wxStatusBar* status = w.frame->GetStatusBar();
-    ASSERT_TRUE(testing::FocusAndWait(f.searchExprField));
+TEST_F(CommandFormTest, EachButtonSwitchesTheWholeForm) {
+    wxStatusBar* status = frame->GetStatusBar();
+    ASSERT_TRUE(testing::FocusAndWait(f->ArgControl(Arg::SearchExprField)));
     // Grep is current at start-up, so its button is pressed last.
     std::vector<Command> sequence(std::begin(kListOrder) + 1, std::end(kListOrder));
     sequence.push_back(kListOrder[0]);
@@ -135,124 +149,121 @@ TEST(CommandFormSelection, EachButtonSwitchesTheWholeForm) {
         SCOPED_TRACE(c.name);
         status->SetStatusText("3 line(s), 20 char(s)", 0);
         status->SetStatusText("left over", 1);
-        ClickOn(f.commandButtons[c.number]);
-        ASSERT_TRUE(PumpUntil([&] { return f.CurrentCommand() == c.number; }));
+        ClickOn(f->CommandButton(c.number));
+        ASSERT_TRUE(PumpUntil([&] { return f->CurrentCommand() == c.number; }));
 
-        EXPECT_EQ(f.headingLabel->GetLabel(), c.name);
-        EXPECT_EQ(f.headingLabel->GetPosition(), wxPoint(5, 1));
-        EXPECT_EQ(f.searchExprField->GetRect(), wxRect(60, 20, 230, f.searchExprField->GetSize().y));
-        EXPECT_EQ(f.doItButton->GetRect(), wxRect(334, 69, 44, f.doItButton->GetSize().y));
-        const std::vector<wxWindow*> expected = ExpectedFor(f, c.number);
-        std::set<wxWindow*> wanted(expected.begin(), expected.end()), shown;
-        wanted.insert(f.doItButton);
+        EXPECT_EQ(f->Heading()->GetLabel(), c.name);
+        EXPECT_EQ(f->Heading()->GetPosition(), wxPoint(5, 1));
+        wxWindow* search = f->ArgControl(Arg::SearchExprField);
+        EXPECT_EQ(search->GetRect(), wxRect(60, 20, 230, search->GetSize().y));
+        EXPECT_EQ(f->DoItButton()->GetRect(), wxRect(334, 69, 44, f->DoItButton()->GetSize().y));
+        std::set<wxWindow*> wanted{f->DoItButton()}, shown;
+        for (Arg role : ExpectedFor(c.number)) wanted.insert(f->ArgControl(role));
         int cell = 0;
         for (const Command& other : kListOrder) {
             if (other.number == c.number) continue;
-            wxButton* button = f.commandButtons[other.number];
+            wxButton* button = f->CommandButton(other.number);
             wanted.insert(button);
             EXPECT_EQ(button->GetRect(), wxRect(kCells1024[cell++], wxSize(51, button->GetSize().y)))
                 << other.name;
         }
-        for (wxWindow* child : f.GetChildren())
-            if (child->IsShown() && child != f.headingLabel) shown.insert(child);
+        for (wxWindow* child : f->GetChildren())
+            if (child->IsShown() && child != f->Heading()) shown.insert(child);
         EXPECT_EQ(shown, wanted);
-        EXPECT_TRUE(FocusReaches(expected[0]));
+        EXPECT_TRUE(FocusReaches(c.number == CmdInfo ? f->DoItButton()
+                                                     : f->ArgControl(ExpectedFor(c.number)[0])));
         EXPECT_EQ(status->GetStatusText(0), "");
         EXPECT_EQ(status->GetStatusText(1), "");
     }
 }
 
-TEST(CommandFormValues, SurviveSwitching) {
-    ProgramWindow w;
-    CommandForm& f = *w.form;
-    f.SelectCommand(CmdGroups);
-    f.argumentField->SetValue("alt.*");
+// Values survive switching and reach the command line under their names.
+TEST_F(CommandFormTest, ValuesSurviveSwitchingAndGoOutByName) {
+    f->SelectCommand(CmdGroups);
+    f->Field(Arg::ArgumentField)->SetValue("alt.*");
     for (int command : {CmdHelp, CmdLocate, CmdType}) {
-        f.SelectCommand(command);
-        EXPECT_EQ(f.argumentField->GetValue(), "alt.*") << command;
+        f->SelectCommand(command);
+        EXPECT_EQ(f->Field(Arg::ArgumentField)->GetValue(), "alt.*") << command;
     }
-    f.SelectCommand(CmdGrep);
-    f.grepOptVa->SetValue(true);
-    f.ignoreCaseBox->SetValue(true);
-    f.SelectCommand(CmdImport);
-    f.naBox->SetValue(true);
-    f.SelectCommand(CmdGrep);
-    EXPECT_TRUE(f.grepOptVa->GetValue() && f.ignoreCaseBox->GetValue());
-    f.SelectCommand(CmdImport);
-    EXPECT_TRUE(f.naBox->GetValue());
+    f->Field(Arg::NumberField)->SetValue("12");
+    f->SelectCommand(CmdGrep);
+    Box<wxRadioButton>(*f, Arg::GrepOptVa)->SetValue(true);
+    Box(*f, Arg::IgnoreCaseBox)->SetValue(true);
+    f->SelectCommand(CmdImport);
+    Box(*f, Arg::NaBox)->SetValue(true);
+    f->Field(Arg::GroupNameField)->SetValue("de.test");
+    f->SelectCommand(CmdGrep);
+    EXPECT_TRUE(Box<wxRadioButton>(*f, Arg::GrepOptVa)->GetValue() &&
+                Box(*f, Arg::IgnoreCaseBox)->GetValue());
+    const std::map<std::string, std::string> expected = {
+        {"command", "grep"}, {"searchExpr", "From:.*Ivo Marrek"}, {"groupExpr", "de\\.alt\\.admin"},
+        {"scoreView", "de\\.alt\\.admin"}, {"argument", "alt.*"}, {"number", "12"},
+        {"groupName", "de.test"}, {"-va", "1"}, {"-i", "1"}, {"-na", "1"}};
+    for (const auto& [name, value] : f->Values()) {
+        const auto want = expected.find(name);
+        EXPECT_EQ(value, want == expected.end() ? "" : want->second) << name;
+    }
+    EXPECT_EQ(f->Values().size(), 24u);
+    f->Focus("msgId");  // a hidden field's name: nothing to focus
+    f->Focus("groupExpr");
+    EXPECT_TRUE(FocusReaches(f->ArgControl(Arg::GroupExprField)));
 }
 
-TEST(CommandFormValues, GoBoxShowsTheGroupNameAndMovesTheFocus) {
-    ProgramWindow w;
-    CommandForm& f = *w.form;
-    auto groupNameShown = [&] { return f.groupNameField->IsShown() || f.groupNameLabel->IsShown(); };
+TEST_F(CommandFormTest, GoBoxShowsTheGroupNameAndMovesTheFocus) {
+    wxCheckBox* go = Box(*f, Arg::GoBox);
+    wxWindow* groupName = f->ArgControl(Arg::GroupNameField);
+    wxWindow* groupLabel = f->ArgControl(Arg::GroupNameLabel);
+    auto groupNameShown = [&] { return groupName->IsShown() || groupLabel->IsShown(); };
     auto toggleGo = [&](bool to) {
-        ClickOn(f.goBox);
-        ASSERT_TRUE(PumpUntil([&] { return f.goBox->GetValue() == to; }));
-        EXPECT_TRUE(f.groupNameField->IsShown() == to && f.groupNameLabel->IsShown() == to);
-        EXPECT_TRUE(f.fileNamesField->IsShown());
-        EXPECT_TRUE(FocusReaches(to ? f.groupNameField : f.fileNamesField));
+        ClickOn(go);
+        ASSERT_TRUE(PumpUntil([&] { return go->GetValue() == to; }));
+        EXPECT_TRUE(groupName->IsShown() == to && groupLabel->IsShown() == to);
+        EXPECT_TRUE(f->ArgControl(Arg::FileNamesField)->IsShown());
+        EXPECT_TRUE(FocusReaches(to ? groupName : f->ArgControl(Arg::FileNamesField)));
     };
-    ClickOn(f.commandButtons[CmdImport]);
-    ASSERT_TRUE(PumpUntil([&] { return f.CurrentCommand() == CmdImport; }));
+    ClickOn(f->CommandButton(CmdImport));
+    ASSERT_TRUE(PumpUntil([&] { return f->CurrentCommand() == CmdImport; }));
     EXPECT_FALSE(groupNameShown());
     toggleGo(true);
     // Leaving Import and coming back keeps the tick but hides the group name.
-    f.groupNameField->SetValue("de.test");
-    f.SelectCommand(CmdExport);
-    f.SelectCommand(CmdImport);
-    EXPECT_TRUE(f.goBox->GetValue());
+    f->SelectCommand(CmdExport);
+    f->SelectCommand(CmdImport);
+    EXPECT_TRUE(go->GetValue());
     EXPECT_FALSE(groupNameShown());
     toggleGo(false);
     toggleGo(true);
-    EXPECT_EQ(f.groupNameField->GetValue(), "de.test");
 }
 
-TEST(CommandFormValues, APasteOfTwoLinesKeepsTheFirst) {
-    ProgramWindow w;
-    CommandForm& f = *w.form;
-    f.SelectCommand(CmdType);
-    const struct { wxTextCtrl* field; const char* paste; const char* kept; } cases[] = {
-        {f.argumentField, "de.test\ntouch made", "de.test"},
-        {f.numberField, "12\r\n34", "12"},
+TEST_F(CommandFormTest, APasteOfTwoLinesKeepsTheFirst) {
+    f->SelectCommand(CmdType);
+    const struct { Arg field; const char* paste; const char* kept; } cases[] = {
+        {Arg::ArgumentField, "de.test\ntouch made", "de.test"},
+        {Arg::NumberField, "12\r\n34", "12"},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(testing::FocusAndWait(c.field));
+        wxTextCtrl* field = f->Field(c.field);
+        ASSERT_TRUE(testing::FocusAndWait(field));
         ASSERT_TRUE(wxTheClipboard->Open());
         wxTheClipboard->SetData(new wxTextDataObject(c.paste));
         wxTheClipboard->Close();
         wxUIActionSimulator().Char('v', wxMOD_CONTROL);
-        EXPECT_TRUE(PumpUntil([&] { return !c.field->IsEmpty(); }, 1000));
-        EXPECT_EQ(c.field->GetValue(), c.kept);
+        EXPECT_TRUE(PumpUntil([&] { return !field->IsEmpty(); }, 1000));
+        EXPECT_EQ(field->GetValue(), c.kept);
     }
 }
 
-TEST(CommandFormStartup, WithoutSettingsFile) {
-    ProgramWindow w;
-    CommandForm& f = *w.form;
-    EXPECT_EQ(f.CurrentCommand(), CmdGrep);
-    EXPECT_EQ(f.headingLabel->GetLabel(), "Grep");
-    EXPECT_EQ(f.searchExprField->GetValue(), "From:.*Ivo Marrek");
-    EXPECT_EQ(f.groupExprField->GetValue(), "de\\.alt\\.admin");
-    EXPECT_EQ(f.scoreViewField->GetValue(), "de\\.alt\\.admin");
-    for (wxCheckBox* box : {f.ignoreCaseBox, f.goBox, f.ihBox, f.naBox, f.tBox, f.xBox})
-        EXPECT_FALSE(box->GetValue()) << box->GetLabel();
-    EXPECT_TRUE(f.grepOptNone->GetValue());
-}
-
-TEST(CommandFormStartup, WithStoredValues) {
-    const std::string path = ::testing::TempDir() + "/quillet-form.ini";
+// The start-up state, without remembered values and with them.
+TEST_F(CommandFormTest, StartsOnGrepWithTheRememberedValues) {
+    EXPECT_EQ(f->CurrentCommand(), CmdGrep);
+    EXPECT_EQ(f->Heading()->GetLabel(), "Grep");
+    EXPECT_TRUE(Box<wxRadioButton>(*f, Arg::GrepOptNone)->GetValue());
     std::string longValue;
     for (int i = 0; i < 150; ++i) longValue += "\xc3\xa4x";  // 300 characters, 450 bytes
-    std::ofstream(path) << "[Setup]\nHamDir=/tmp\n[SearchExpr]\n0=\n[GroupExpr]\n0=" << longValue
-                        << "\n[ScoreView]\n0=de.comp.*\n";
-    {
-        ProgramWindow w(path);
-        EXPECT_EQ(w.form->searchExprField->GetValue(), "From:.*Ivo Marrek");
-        EXPECT_EQ(w.form->groupExprField->GetValue(), wxString::FromUTF8(longValue).Left(259));
-        EXPECT_EQ(w.form->scoreViewField->GetValue(), "de.comp.*");
-    }
-    std::remove(path.c_str());
+    Open("[Setup]\nHamDir=" + testing::kStandinDir + "\n[SearchExpr]\n0=\n[GroupExpr]\n0=" + longValue +
+         "\n[ScoreView]\n0=de.comp.*\n");
+    EXPECT_EQ(form->Field(Arg::SearchExprField)->GetValue(), "From:.*Ivo Marrek");
+    EXPECT_EQ(form->Field(Arg::GroupExprField)->GetValue(), wxString::FromUTF8(longValue).Left(259));
+    EXPECT_EQ(form->Field(Arg::ScoreViewField)->GetValue(), "de.comp.*");
 }
 
 }  // namespace

@@ -1,19 +1,20 @@
 #include "gui_support.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/evtloop.h>
+#include <wx/statusbr.h>
 
-#include "app/fonts.h"
 #include "app/main_app.h"
 #include "app/main_frame.h"
-#include "app/program.h"
-#include "app/scale.h"
-#include "platform/environment.h"
+#include "form/command_form.h"
+#include "pane/output_pane.h"
 
 namespace quillet::testing {
 
@@ -38,7 +39,6 @@ bool FocusAndWait(wxWindow* win) {
     return PumpUntil([win] { return wxWindow::FindFocus() == win; }, 3000);
 }
 
-
 void Click(wxWindow* control) {
     wxEventType type = wxEVT_BUTTON;
     if (auto* box = dynamic_cast<wxCheckBox*>(control)) {
@@ -58,24 +58,67 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-ProgramWindow::ProgramWindow(const std::string& settingsPath) {
-    Program& p = TheProgram();
-    p.scaleBase = ScaleBaseForScreenWidth(platform::ScreenWidth());
-    MakeFonts(p.scaleBase);
-    p.settingsPath = settingsPath;
-    frame = BuildMainWindow();
-    p.initialized = true;
-    form = p.commandForm;
-    pane = p.outputPane;
+WorkDir::WorkDir() {
+    char dirTemplate[] = "/tmp/quillet-test-XXXXXX";
+    if (mkdtemp(dirTemplate) == nullptr) throw std::runtime_error("mkdtemp");
+    path = dirTemplate;
+    std::filesystem::current_path(path);
+}
+
+WorkDir::~WorkDir() {
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(path);
+}
+
+ProgramWindow::ProgramWindow(const std::string& dir, const std::string& settings) {
+    std::ofstream(dir + "/quillet.ini", std::ios::binary) << settings;
+    frame = StartUp(dir);
+    if (frame == nullptr) throw std::runtime_error("start-up refused " + dir + "/quillet.ini");
+    form = frame->Form();
+    pane = frame->Pane();
     PumpUntil([this] { return frame->IsShownOnScreen(); });
     PumpEvents(150);
 }
 
 ProgramWindow::~ProgramWindow() {
-    Program& p = TheProgram();
-    if (p.mainFrame) p.mainFrame->Destroy();
+    if (frame) frame->Destroy();
     PumpEvents(50);
-    p = Program();
 }
+
+wxTextCtrl* ProgramWindow::Field(Arg role) const { return form->Field(role); }
+
+void WindowTest::Open(const std::string& settings) {
+    setenv("QUILLET_STANDIN_LOG", argLog.c_str(), 1);
+    unsetenv("COMSPEC");
+    window.reset();
+    window = std::make_unique<ProgramWindow>(dir, settings);
+    form = window->form;
+    frame = window->frame;
+}
+
+void WindowTest::TearDown() {
+    window.reset();
+    unsetenv("QUILLET_STANDIN_MODE");
+    work.reset();
+}
+
+void WindowTest::Select(int command) { Click(form->CommandButton(command)); }
+
+void WindowTest::StartDoIt(const char* mode) {
+    std::remove(argLog.c_str());
+    setenv("QUILLET_STANDIN_MODE", mode, 1);
+    Click(form->DoItButton());
+}
+
+void WindowTest::PressDoIt(const char* mode, int ms) {
+    StartDoIt(mode);
+    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, ms));
+}
+
+RunEnd WindowTest::LastEnd() const { return frame->Run() ? frame->Run()->End() : RunEnd::Running; }
+
+wxString WindowTest::Status(int field) const { return frame->GetStatusBar()->GetStatusText(field); }
+
+std::string WindowTest::PaneText() const { return window->pane->GetValue().utf8_string(); }
 
 }  // namespace quillet::testing

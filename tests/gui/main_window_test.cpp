@@ -9,8 +9,9 @@
 #include <wx/statusbr.h>
 
 #include "app/main_frame.h"
-#include "app/output_pane.h"
-#include "app/program.h"
+#include "pane/output_pane.h"
+#include "form/scale.h"
+#include "platform/environment.h"
 #include "form/command_form.h"
 #include "gui_support.h"
 
@@ -20,16 +21,14 @@ namespace {
 using quillet::testing::PumpEvents;
 using quillet::testing::PumpUntil;
 
-std::string FreshSettingsPath() {
-    const std::string path = ::testing::TempDir() + "/main-window-" +
-                             ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                             ".ini";
-    std::remove(path.c_str());
-    return path;
-}
+int ScaleBase() { return ScaleBaseForScreenWidth(platform::ScreenWidth()); }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public testing::WindowTest {
 protected:
+    void SetUp() override {
+        Open();
+        pane = window->pane;
+    }
     // Client size after a resize has gone through the windowing system.
     void ResizeClient(int width, int height) {
         frame->SetClientSize(width, height);
@@ -37,17 +36,13 @@ protected:
         PumpEvents(100);
     }
     void ExpectGeometry(int base, int offset, int width, int formHeight, int paneHeight) {
-        ASSERT_EQ(TheProgram().scaleBase, base) << "run on a " << base << "-pixel screen";
+        ASSERT_EQ(ScaleBase(), base) << "run on a " << base << "-pixel screen";
         EXPECT_EQ(frame->GetPosition(), wxPoint(offset, offset));
         EXPECT_EQ(form->GetRect(), wxRect(0, 0, width, formHeight));
         EXPECT_EQ(pane->GetRect(), wxRect(0, formHeight, width, paneHeight));
         EXPECT_EQ(frame->GetClientSize(), wxSize(width, formHeight + paneHeight));
     }
-    const std::string settingsPath = FreshSettingsPath();
-    testing::ProgramWindow window{settingsPath};
-    MainFrame* frame = window.frame;
-    CommandForm* form = window.form;
-    OutputPane* pane = window.pane;
+    OutputPane* pane = nullptr;
 };
 
 TEST_F(MainWindow, StartsWithTitleMenusEmptyStatusAndGreeting) {
@@ -70,7 +65,7 @@ TEST_F(MainWindow, GeometryAtBase1024) { ExpectGeometry(1024, 39, 392, 120, 339)
 
 TEST_F(MainWindow, LayoutFollowsTheWindowAndStopsAtTheStatusBar) {
     ResizeClient(500, 600);
-    const int formHeight = Px(94);
+    const int formHeight = Scaled(94, ScaleBase());
     EXPECT_EQ(form->GetRect(), wxRect(0, 0, 500, formHeight));
     EXPECT_EQ(pane->GetRect(), wxRect(0, formHeight, 500, 600 - formHeight));
     // The pane ends where the status bar begins, on the first resize as on
@@ -85,15 +80,15 @@ TEST_F(MainWindow, LayoutFollowsTheWindowAndStopsAtTheStatusBar) {
 }
 
 TEST_F(MainWindow, CloseBoxSavesTheThreeFieldsInOrder) {
-    std::ofstream(settingsPath) << "; mine\n[Setup]\nHamDir=/srv/ham\n";
-    form->searchExprField->ChangeValue("abc");
-    form->groupExprField->ChangeValue("");
-    form->scoreViewField->ChangeValue(wxString::FromUTF8("gr\xc3\xbcn"));
+    Open("; mine\n[Setup]\nHamDir=" + testing::kStandinDir + "\n");
+    Field(Arg::SearchExprField)->ChangeValue("abc");
+    Field(Arg::GroupExprField)->ChangeValue("");
+    Field(Arg::ScoreViewField)->ChangeValue(wxString::FromUTF8("gr\xc3\xbcn"));
     frame->Close();
     PumpEvents(50);
-    EXPECT_EQ(testing::ReadFile(settingsPath),
-              "; mine\n[Setup]\nHamDir=/srv/ham\n[SearchExpr]\n0=abc\n[GroupExpr]\n0=\n"
-              "[ScoreView]\n0=gr\xc3\xbcn\n");
+    EXPECT_EQ(testing::ReadFile(dir + "/quillet.ini"),
+              "; mine\n[Setup]\nHamDir=" + testing::kStandinDir +
+                  "\n[SearchExpr]\n0=abc\n[GroupExpr]\n0=\n[ScoreView]\n0=gr\xc3\xbcn\n");
 }
 
 // After a command switch the form settles: no more fitting, no drawing,
@@ -101,7 +96,7 @@ TEST_F(MainWindow, CloseBoxSavesTheThreeFieldsInOrder) {
 TEST_F(MainWindow, AnIdleFormDoesNothing) {
     long paints = 0;
     form->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) { ++paints, event.Skip(); });
-    testing::Click(form->commandButtons[CmdImport]);
+    testing::Click(form->CommandButton(CmdImport));
     PumpEvents(600);
     const long fits = form->FitCount(), paintsBefore = paints;
     EXPECT_GE(fits, 2);

@@ -1,4 +1,4 @@
-#include "app/output_pane.h"
+#include "pane/output_pane.h"
 
 #include <fstream>
 #include <ostream>
@@ -13,14 +13,17 @@ namespace {
 
 using quillet::testing::PumpEvents;
 
-class OutputPaneTest : public ::testing::Test {
+class OutputPaneTest : public testing::WindowTest {
 protected:
-    testing::ProgramWindow window;
-    OutputPane* pane = window.pane;
+    void SetUp() override {
+        Open();
+        pane = window->pane;
+    }
+    OutputPane* pane = nullptr;
 };
 
 TEST_F(OutputPaneTest, TypedCharactersChangeNothingWhileArrowsMoveTheCaret) {
-    pane->WriteGreeting();
+    pane->WriteGreeting(" V ");
     const wxString before = pane->GetValue();
     ASSERT_TRUE(quillet::testing::FocusAndWait(pane));
     pane->SetInsertionPoint(3);
@@ -59,7 +62,7 @@ TEST_F(OutputPaneTest, StreamShowsTextOnFlushDecodedAndStopsAtTheLimit) {
 TEST_F(OutputPaneTest, LoadedFileReplacesTheTextThroughTheSameDecoding) {
     const std::string path = ::testing::TempDir() + "/pane-drop.txt";
     std::ofstream(path, std::ios::binary) << "dropped \x80 text\r\nsecond\n";
-    pane->WriteGreeting();
+    pane->WriteGreeting(" V ");
     ASSERT_TRUE(pane->LoadTextFile(path));
     EXPECT_EQ(pane->GetValue(), wxString::FromUTF8("dropped \xe2\x82\xac text\r\nsecond\n"));
     EXPECT_FALSE(pane->LoadTextFile(path + ".missing"));

@@ -23,8 +23,7 @@
 #include <wx/uiaction.h>
 
 #include "app/main_frame.h"
-#include "app/output_pane.h"
-#include "app/program.h"
+#include "pane/output_pane.h"
 #include "form/command_form.h"
 #include "gui_support.h"
 #include "platform/settings_file.h"
@@ -32,10 +31,9 @@
 namespace quillet {
 namespace {
 
+using quillet::testing::kStandinDir;
 using quillet::testing::PumpUntil;
 using quillet::testing::ReadFile;
-
-const std::string kStandinDir = QUILLET_SOURCE_DIR "/tests/e2e/standin";
 
 // Whether a process other than this one has dir as its working directory.
 bool AnyProcessWorksIn(const std::string& dir) {
@@ -49,58 +47,21 @@ bool AnyProcessWorksIn(const std::string& dir) {
     return false;
 }
 
-class DoIt : public ::testing::Test {
+class DoIt : public testing::WindowTest {
 protected:
-    void SetUp() override {
-        char dirTemplate[] = "/tmp/quillet-run-XXXXXX";
-        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-        dir = dirTemplate;
-        argLog = dir + "/args.log";
-        std::filesystem::current_path(dir);
-        setenv("QUILLET_STANDIN_LOG", argLog.c_str(), 1);
-        unsetenv("COMSPEC");
-        window = std::make_unique<testing::ProgramWindow>(dir + "/quillet.ini");
-        TheProgram().hamDir = kStandinDir;
-        form = window->form;
-        frame = window->frame;
-    }
-    void TearDown() override {
-        window.reset();
-        unsetenv("QUILLET_STANDIN_MODE");
-        std::filesystem::current_path(oldDir);
-        std::filesystem::remove_all(dir);
-    }
-    void Select(int command) { testing::Click(form->commandButtons[command]); }
-    // Starts a run with the stand-in in mode and returns at once.
-    void StartDoIt(const char* mode) {
-        setenv("QUILLET_STANDIN_MODE", mode, 1);
-        testing::Click(form->doItButton);
-    }
-    // A whole run, to its end.
-    void PressDoIt(const char* mode) {
-        StartDoIt(mode);
-        ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 20000));
-    }
-    RunEnd LastEnd() { return frame->Run() ? frame->Run()->End() : RunEnd::Running; }
-    wxString Status(int field) { return frame->GetStatusBar()->GetStatusText(field); }
-    std::string PaneText() { return window->pane->GetValue().utf8_string(); }
+    void SetUp() override { Open(); }
     // The line begins with the tool itself, or with the COMSPEC given.
     static std::string Echo(const std::string& interpreter = "") {
         return (interpreter.empty() ? "" : interpreter + " -c ") + kStandinDir + "/ham.exe>ham.txt ";
     }
-
-    const std::filesystem::path oldDir = std::filesystem::current_path();
-    std::string dir, argLog;
-    std::unique_ptr<testing::ProgramWindow> window;
-    CommandForm* form = nullptr;
-    MainFrame* frame = nullptr;
+    void SetStatus(int field, const char* text) { frame->SetStatus(field, text); }
 };
 
 TEST_F(DoIt, GrepRunsTheToolAndCopiesItsLinesWithCounts) {
-    form->searchExprField->ChangeValue("From:.*\"x\" > y");
-    form->groupExprField->ChangeValue("de.test");
-    form->ignoreCaseBox->SetValue(true);
-    form->grepOptVa->SetValue(true);
+    Field(Arg::SearchExprField)->ChangeValue("From:.*\"x\" > y");
+    Field(Arg::GroupExprField)->ChangeValue("de.test");
+    static_cast<wxCheckBox*>(form->ArgControl(Arg::IgnoreCaseBox))->SetValue(true);
+    static_cast<wxRadioButton*>(form->ArgControl(Arg::GrepOptVa))->SetValue(true);
     SetStatus(0, "old");
     SetStatus(1, "old");
     PressDoIt("lines:12");
@@ -117,7 +78,7 @@ TEST_F(DoIt, GrepRunsTheToolAndCopiesItsLinesWithCounts) {
     // One argument a line: the quotes were the interpreter's to take.
     EXPECT_EQ(ReadFile(argLog), "grep\n-i\n-va\nFrom:.*x > y\nde.test\n----\n");
     EXPECT_TRUE(form->IsEnabled());
-    EXPECT_TRUE(PumpUntil([this] { return wxWindow::FindFocus() == form->searchExprField; }));
+    EXPECT_TRUE(PumpUntil([this] { return wxWindow::FindFocus() == Field(Arg::SearchExprField); }));
 }
 
 TEST_F(DoIt, OutputShapesAreShownWholeAndCounted) {
@@ -148,7 +109,7 @@ TEST_F(DoIt, OutputShapesAreShownWholeAndCounted) {
 }
 
 TEST_F(DoIt, RefusalsWriteTheirMessageAndRunNothing) {
-    form->searchExprField->ChangeValue("");
+    Field(Arg::SearchExprField)->ChangeValue("");
     SetStatus(0, "old");
     PressDoIt("lines:1");
     EXPECT_EQ(PaneText(), "Empty searchpattern\nExecution cancelled");
@@ -163,8 +124,8 @@ TEST_F(DoIt, ACommandThatCannotStartSaysWhy) {
     // Past what the system takes in one argument (a field holds 65,535),
     // which the line is when an interpreter runs it.
     setenv("COMSPEC", "/bin/sh", 1);
-    form->searchExprField->ChangeValue(std::string(65535, 'a'));
-    form->groupExprField->ChangeValue(std::string(65535, 'a'));
+    Field(Arg::SearchExprField)->ChangeValue(std::string(65535, 'a'));
+    Field(Arg::GroupExprField)->ChangeValue(std::string(65535, 'a'));
     PressDoIt("lines:1");
     EXPECT_NE(PaneText().find("\n\nThe command line is too long for this system.\n"), std::string::npos);
     EXPECT_EQ(Status(1), "Command line too long");
@@ -182,7 +143,8 @@ TEST_F(DoIt, ErrorOutputAndExitStatusAreShownNotLost) {
     EXPECT_EQ(PaneText(), Echo() + "info \n\n\n\n[error output]\nham: scripted failure\n");
     EXPECT_EQ(Status(1), "Exit status 3");
     // A missing tool: the interpreter's complaint instead of a silent 0 lines.
-    TheProgram().hamDir = dir + "/nowhere";
+    Open("[Setup]\nHamDir=" + dir + "/nowhere\n");
+    Select(CmdInfo);
     PressDoIt("lines:1");
     EXPECT_EQ(Status(0), "0 line(s), 0 char(s)");
     EXPECT_EQ(Status(1), "Exit status 127");
@@ -195,7 +157,7 @@ TEST_F(DoIt, TwoRunsInARowStartAfresh) {
     EXPECT_EQ(Status(0), "30 line(s), 1470 char(s)");
     std::ofstream(dir + "/ham.txt", std::ios::app) << "stale line\n";
     Select(CmdHelp);
-    form->argumentField->ChangeValue("grep");
+    Field(Arg::ArgumentField)->ChangeValue("grep");
     EXPECT_EQ(Status(0), "");
     PressDoIt("lines:2");
     EXPECT_EQ(PaneText().rfind(Echo() + "help grep\n\n", 0), 0u);
@@ -281,7 +243,7 @@ TEST_F(DoIt, ASecondDoItDuringARunIsIgnored) {
         std::function<void()> second;
     } origins[] = {
         {"Return twice", [] { wxUIActionSimulator().Char(WXK_RETURN); }},
-        {"a click", [this] { testing::Click(form->doItButton); }},
+        {"a click", [this] { testing::Click(form->DoItButton()); }},
         {"a queued call", [this] { frame->CallAfter([this] { frame->OnDoIt(); }); }},
         {"a dropped file", [&] {
              // The event owns the array of names.
@@ -293,7 +255,7 @@ TEST_F(DoIt, ASecondDoItDuringARunIsIgnored) {
     for (const auto& o : origins) {
         SCOPED_TRACE(o.origin);
         std::remove(argLog.c_str());
-        ASSERT_TRUE(quillet::testing::FocusAndWait(form->argumentField));
+        ASSERT_TRUE(quillet::testing::FocusAndWait(Field(Arg::ArgumentField)));
         setenv("QUILLET_STANDIN_MODE", "slow:1", 1);
         wxUIActionSimulator().Char(WXK_RETURN);
         o.second();
@@ -309,12 +271,12 @@ TEST_F(DoIt, ASecondDoItDuringARunIsIgnored) {
 }
 
 TEST_F(DoIt, ClosingDuringARunEndsTheToolAndSavesTheFields) {
-    form->searchExprField->ChangeValue("kept");
+    Field(Arg::SearchExprField)->ChangeValue("kept");
     Select(CmdInfo);
     StartDoIt("forever");
     ASSERT_TRUE(PumpUntil([this] { return Status(0) == "Waiting since 1 sec's"; }, 5000));
     frame->Close();
-    ASSERT_TRUE(PumpUntil([] { return TheProgram().mainFrame == nullptr; }));
+    ASSERT_TRUE(PumpUntil([this] { return !window->frame; }));
     EXPECT_TRUE(PumpUntil([this] { return !AnyProcessWorksIn(dir); }, 2000));
     EXPECT_EQ(platform::ReadSettingString(dir + "/quillet.ini", "SearchExpr", "0", ""), "kept");
 }

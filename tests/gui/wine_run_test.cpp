@@ -18,8 +18,7 @@
 #include <wx/uiaction.h>
 
 #include "app/main_frame.h"
-#include "app/output_pane.h"
-#include "app/program.h"
+#include "pane/output_pane.h"
 #include "exec/run_job.h"
 #include "form/command_form.h"
 #include "gui_support.h"
@@ -57,40 +56,14 @@ std::string BatchFiles() {
     return names;
 }
 
-class DoItUnderWine : public ::testing::Test {
+class DoItUnderWine : public testing::WindowTest {
 protected:
     void SetUp() override {
         const char* standins = std::getenv("QUILLET_WIN_STANDIN");
         ASSERT_NE(standins, nullptr) << "run through ctest, which builds the stand-ins";
         hamDir = standins;
-        char dirTemplate[] = "/tmp/quillet-wine-XXXXXX";
-        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-        dir = dirTemplate;
-        fs::current_path(dir);
-        setenv("QUILLET_STANDIN_LOG", (dir + "/args.log").c_str(), 1);
-        unsetenv("COMSPEC");
-        window = std::make_unique<testing::ProgramWindow>(dir + "/quillet.ini");
-        TheProgram().hamDir = hamDir;
-        form = window->form;
-        frame = window->frame;
+        Open("[Setup]\nHamDir=" + hamDir + "\n");
     }
-    void TearDown() override {
-        window.reset();
-        unsetenv("QUILLET_STANDIN_MODE");
-        fs::current_path(oldDir);
-        fs::remove_all(dir);
-    }
-    void StartDoIt() {
-        fs::remove(dir + "/args.log");
-        testing::Click(form->doItButton);
-    }
-    void PressDoIt() {
-        StartDoIt();
-        ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 30000));
-    }
-    RunEnd LastEnd() { return frame->Run() ? frame->Run()->End() : RunEnd::Running; }
-    wxString Status(int field) { return frame->GetStatusBar()->GetStatusText(field); }
-    std::string PaneText() { return window->pane->GetValue().utf8_string(); }
     // HamDir as Windows names it, with the program, quoted for its blank.
     std::string Program() const {
         std::string path = "Z:" + hamDir + "/ham.exe";
@@ -98,12 +71,7 @@ protected:
             if (c == '/') c = '\\';
         return '"' + path + '"';
     }
-
-    const fs::path oldDir = fs::current_path();
-    std::string hamDir, dir;
-    std::unique_ptr<testing::ProgramWindow> window;
-    CommandForm* form = nullptr;
-    MainFrame* frame = nullptr;
+    std::string hamDir;
 };
 
 TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
@@ -117,22 +85,22 @@ TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
     } cases[] = {
         {CmdScoreview, nullptr, "scoreview de\\.alt\\.admin", "scoreview de\\.alt\\.admin",
          "scoreview\nde\\.alt\\.admin\n"},
-        {CmdDelete, [](CommandForm& f) { f.msgIdField->ChangeValue("<abc$1def`id`$HOME@example.com>"); },
+        {CmdDelete, [](CommandForm& f) { f.Field(Arg::MsgIdField)->ChangeValue("<abc$1def`id`$HOME@example.com>"); },
          "delete \"<abc$1def`id`$HOME@example.com>\"", "delete \"<abc$1def`id`$HOME@example.com>\"",
          "delete\n<abc$1def`id`$HOME@example.com>\n"},
         {CmdGrep,
          [](CommandForm& f) {
-             f.searchExprField->ChangeValue(wxString::FromUTF8("Gr\xc3\xbc\xc3\x9f" "e 100% \\\"x\\\" c:\\d\\"));
-             f.groupExprField->ChangeValue("de.*");
+             f.Field(Arg::SearchExprField)->ChangeValue(wxString::FromUTF8("Gr\xc3\xbc\xc3\x9f" "e 100% \\\"x\\\" c:\\d\\"));
+             f.Field(Arg::GroupExprField)->ChangeValue("de.*");
          },
          "grep \"Gr\xc3\xbc\xc3\x9f" "e 100% \\\"x\\\" c:\\d\\\" \"de.*\"",
          "grep \"Gr\xfc\xdf" "e 100% \\\"x\\\" c:\\d\\\" \"de.*\"",
          "grep\nGr\xfc\xdf" "e 100% \"x\" c:\\d\" de.*\n"},
         {CmdImport,
          [](CommandForm& f) {
-             f.goBox->SetValue(true);
-             f.groupNameField->ChangeValue("de.test");
-             f.fileNamesField->ChangeValue("a.msg \"b c.msg\"");
+             static_cast<wxCheckBox*>(f.ArgControl(Arg::GoBox))->SetValue(true);
+             f.Field(Arg::GroupNameField)->ChangeValue("de.test");
+             f.Field(Arg::FileNamesField)->ChangeValue("a.msg \"b c.msg\"");
          },
          "import -go\"de.test\" a.msg \"b c.msg\"", "import -go\"de.test\" a.msg \"b c.msg\"",
          "import\n-gode.test\na.msg\nb c.msg\n"},
@@ -141,7 +109,7 @@ TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
         SCOPED_TRACE(c.tail);
         form->SelectCommand(c.command);
         if (c.fill) c.fill(*form);
-        PressDoIt();
+        PressDoIt("", 30000);
         const std::string line = "C:\\windows\\system32\\cmd.exe /c " + Program() + ">ham.txt " + c.tail;
         EXPECT_EQ(ReadFile(dir + "/args.log"), Program() + " " + c.received + "\n" + c.argv + "----\n");
         EXPECT_EQ(PaneText(), line + "\n\n" + output + "\n");
@@ -152,9 +120,9 @@ TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
 
     // Export's ">" is the interpreter's: the tool's output goes to the file.
     form->SelectCommand(CmdExport);
-    form->sourceGroupField->ChangeValue("de.test");
-    form->targetFileField->ChangeValue("out.txt");
-    PressDoIt();
+    Field(Arg::SourceGroupField)->ChangeValue("de.test");
+    Field(Arg::TargetFileField)->ChangeValue("out.txt");
+    PressDoIt("", 30000);
     EXPECT_EQ(ReadFile(dir + "/args.log"), Program() + " export de.test \nexport\nde.test\n----\n");
     EXPECT_EQ(ReadFile(dir + "/ham.txt"), "");
     EXPECT_EQ(ReadFile(dir + "/out.txt").size(), 34u);  // CR LF line ends
@@ -163,8 +131,7 @@ TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
 
 TEST_F(DoItUnderWine, EscapeLeavesNoProcessOfTheTool) {
     form->SelectCommand(CmdInfo);
-    setenv("QUILLET_STANDIN_MODE", "forever", 1);
-    StartDoIt();
+    StartDoIt("forever");
     ASSERT_TRUE(PumpUntil([this] { return PaneText().find("tick") != std::string::npos; }, 20000));
     ASSERT_TRUE(quillet::testing::FocusAndWait(window->pane));
     wxUIActionSimulator().Char(WXK_ESCAPE);
@@ -177,9 +144,9 @@ TEST_F(DoItUnderWine, EscapeLeavesNoProcessOfTheTool) {
 }
 
 TEST_F(DoItUnderWine, AMissingWineIsNamedNotRun) {
-    TheProgram().wine = "/nonexistent/wine";
+    Open("[Setup]\nHamDir=" + hamDir + "\nWine=/nonexistent/wine\n");
     form->SelectCommand(CmdInfo);
-    PressDoIt();
+    PressDoIt("", 30000);
     EXPECT_EQ(LastEnd(), RunEnd::Refused);
     EXPECT_EQ(PaneText().rfind("ham.exe in " + hamDir + " is a Windows program and needs Wine", 0), 0u);
     EXPECT_EQ(Status(1), "Wine not found: install wine");

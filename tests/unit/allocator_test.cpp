@@ -1,4 +1,4 @@
-#include "app/allocator.h"
+#include "memory/allocator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/pane_stream.h"
+#include "pane/pane_stream.h"
 
 #include <ostream>
 #include <string>

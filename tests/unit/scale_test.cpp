@@ -1,4 +1,4 @@
-#include "app/scale.h"
+#include "form/scale.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <new>
 
-#include "app/allocator.h"
+#include "memory/allocator.h"
 
 namespace {
 

@@ -1,10 +1,8 @@
-#include "app/output_pane.h"
+#include "pane/output_pane.h"
 
 #include <vector>
 
-#include "app/pane_stream.h"
-#include "app/program.h"
-#include "app/version.h"
+#include "pane/pane_stream.h"
 #include "platform/output_file.h"
 #include "platform/text_control.h"
 #include "platform/text_encoding.h"
@@ -24,9 +22,9 @@ OutputPane::OutputPane(wxWindow* parent, int x, int y, int width, int height, lo
 
 OutputPane::~OutputPane() = default;
 
-void OutputPane::WriteGreeting() {
+void OutputPane::WriteGreeting(const wxString& versionText) {
     WriteText("\nQuillet");
-    WriteText(kVersionText);
+    WriteText(versionText);
     WriteText("starting.");
 }
 

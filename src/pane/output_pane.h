@@ -27,7 +27,7 @@ public:
     ~OutputPane() override;
 
     // The three-part greeting the pane shows after start-up.
-    void WriteGreeting();
+    void WriteGreeting(const wxString& versionText);
 
     // Empties the pane; the text limit then counts from zero again, and the
     // view follows the end of what comes next.
