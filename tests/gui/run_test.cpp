@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,112 +58,104 @@ protected:
     void SetStatus(int field, const char* text) { frame->SetStatus(field, text); }
 };
 
-TEST_F(DoIt, GrepRunsTheToolAndCopiesItsLinesWithCounts) {
-    Field(Arg::SearchExprField)->ChangeValue("From:.*\"x\" > y");
-    Field(Arg::GroupExprField)->ChangeValue("de.test");
-    static_cast<wxCheckBox*>(form->ArgControl(Arg::IgnoreCaseBox))->SetValue(true);
-    static_cast<wxRadioButton*>(form->ArgControl(Arg::GrepOptVa))->SetValue(true);
-    SetStatus(0, "old");
-    SetStatus(1, "old");
-    PressDoIt("lines:12");
-    std::string expected = Echo() + "grep -i -va \"From:.*\"x\" > y\" \"de.test\"\n\n";
-    for (int i = 1; i <= 12; ++i) {
+std::string Lines(int from, int to) {
+    std::string text;
+    for (int i = from; i <= to; ++i) {
         char line[64];
         std::snprintf(line, sizeof line, "line %06d: scripted output of the stand-in tool\n", i);
-        expected += line;
+        text += line;
     }
-    expected += "\n";
-    EXPECT_EQ(PaneText(), expected);
-    EXPECT_EQ(Status(0), "12 line(s), 588 char(s)");
-    EXPECT_EQ(Status(1), "");
-    // One argument a line: the quotes were the interpreter's to take.
-    EXPECT_EQ(ReadFile(argLog), "grep\n-i\n-va\nFrom:.*x > y\nde.test\n----\n");
-    EXPECT_TRUE(form->IsEnabled());
-    EXPECT_TRUE(PumpUntil([this] { return wxWindow::FindFocus() == Field(Arg::SearchExprField); }));
+    return text;
 }
 
-TEST_F(DoIt, OutputShapesAreShownWholeAndCounted) {
-    const std::string longLine(100000, 'x');
-    const struct {
+// One whole run a row: the line echoed (none: a refusal, written instead;
+// empty: the pane need only hold the text), the text after it, the two
+// status fields, and the arguments the tool got.
+TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
+    const std::string longLine(100000, 'x'), info = Echo() + "info ";
+    const struct Case {
+        const char* what;
+        int command;
+        std::function<void()> prepare;
         const char* mode;
-        std::string body;
-        const char* status;
+        std::optional<std::string> line;
+        std::string pane;
+        const char* status0;
+        const char* status1;
+        const char* args = nullptr;  // the tool's arguments, one a line; null: not checked
+        RunEnd end = RunEnd::Copied;
     } cases[] = {
-        {"empty", "\n", "0 line(s), 0 char(s)"},
-        {"crlf", "first\nsecond\nthird\n\n", "3 line(s), 16 char(s)"},
-        {"nofinallf", "first\nsecond\nlast\n", "3 line(s), 15 char(s)"},
-        {"longline", longLine + "\nafter 1\nafter 2\n\n", "3 line(s), 100014 char(s)"},
-        {"cp1252", "caf\xc3\xa9 costs 3 \xe2\x82\xac, \xe2\x80\x9cquoted\xe2\x80\x9d\n\n",
-         "1 line(s), 24 char(s)"},
-        {"nul", "before\xe2\x90\x80" "after\n\n", "1 line(s), 12 char(s)"},
-        {"lonecr", "before\xe2\x90\x8d" "after\n\n", "1 line(s), 12 char(s)"},
+        {"grep with its options", CmdGrep, [this] {
+             Field(Arg::SearchExprField)->ChangeValue("From:.*\"x\" > y");
+             Field(Arg::GroupExprField)->ChangeValue("de.test");
+             static_cast<wxCheckBox*>(form->ArgControl(Arg::IgnoreCaseBox))->SetValue(true);
+             static_cast<wxRadioButton*>(form->ArgControl(Arg::GrepOptVa))->SetValue(true);
+         }, "lines:12", Echo() + "grep -i -va \"From:.*\"x\" > y\" \"de.test\"", Lines(1, 12) + "\n",
+         "12 line(s), 588 char(s)", "",
+         // One argument a line: the quotes were the interpreter's to take.
+         "grep\n-i\n-va\nFrom:.*x > y\nde.test\n----\n"},
+        {"empty", CmdInfo, nullptr, "empty", info, "\n", "0 line(s), 0 char(s)", "", "info\n----\n"},
+        {"crlf", CmdInfo, nullptr, "crlf", info, "first\nsecond\nthird\n\n", "3 line(s), 16 char(s)", ""},
+        {"no final break", CmdInfo, nullptr, "nofinallf", info, "first\nsecond\nlast\n", "3 line(s), 15 char(s)", ""},
+        {"a long line", CmdInfo, nullptr, "longline", info, longLine + "\nafter 1\nafter 2\n\n",
+         "3 line(s), 100014 char(s)", ""},
+        {"Windows-1252", CmdInfo, nullptr, "cp1252", info,
+         "caf\xc3\xa9 costs 3 \xe2\x82\xac, \xe2\x80\x9cquoted\xe2\x80\x9d\n\n", "1 line(s), 24 char(s)", ""},
+        {"NUL", CmdInfo, nullptr, "nul", info, "before\xe2\x90\x80" "after\n\n", "1 line(s), 12 char(s)", ""},
+        {"lone CR", CmdInfo, nullptr, "lonecr", info, "before\xe2\x90\x8d" "after\n\n", "1 line(s), 12 char(s)", ""},
         // Anything but a regular file is no output to copy.
-        {"dir", "Coudn't open \"ham.txt\n", ""},
+        {"a directory", CmdInfo, nullptr, "dir", info, "Coudn't open \"ham.txt\n", "", "", nullptr,
+         RunEnd::NotOpened},
+        {"error output and exit status", CmdInfo, nullptr, "stderr-fail", info,
+         "\n\n[error output]\nham: scripted failure\n", "0 line(s), 0 char(s)", "Exit status 3"},
+        {"a stale ham.txt", CmdHelp, [this] {
+             std::ofstream(dir + "/ham.txt", std::ios::app) << "stale line\n";
+             Field(Arg::ArgumentField)->ChangeValue("grep");
+         }, "lines:2", Echo() + "help grep", Lines(1, 2) + "\n", "2 line(s), 98 char(s)", "", "help\ngrep\n----\n"},
+        {"an empty pattern", CmdGrep, [this] { Field(Arg::SearchExprField)->ChangeValue(""); },
+         "lines:1", std::nullopt, "Empty searchpattern\nExecution cancelled", "", "", "", RunEnd::Refused},
+        // Past what the system takes in one argument (a field holds
+        // 65,535), which the line is when an interpreter runs it.
+        {"a line too long", CmdGrep, [this] {
+             setenv("COMSPEC", "/bin/sh", 1);
+             Field(Arg::SearchExprField)->ChangeValue(std::string(65535, 'a'));
+             Field(Arg::GroupExprField)->ChangeValue(std::string(65535, 'a'));
+         }, "lines:1", "", "\n\nThe command line is too long for this system.\n", "", "Command line too long",
+         "", RunEnd::NotOpened},
+        {"a missing interpreter", CmdHelp, [] { setenv("COMSPEC", "/nonexistent/interpreter", 1); },
+         "lines:1", Echo("/nonexistent/interpreter") + "help grep", "Coudn't open \"ham.txt\n", "",
+         "The tool could not be started", "", RunEnd::NotOpened},
+        // A missing tool: the interpreter's complaint instead of a silent 0 lines.
+        {"a missing tool", CmdInfo, [this] { Open("[Setup]\nHamDir=" + dir + "/nowhere\n"); },
+         "lines:1", "", "nowhere/ham.exe", "0 line(s), 0 char(s)", "Exit status 127"},
     };
-    Select(CmdInfo);
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        unsetenv("COMSPEC");
+        if (c.prepare) c.prepare();
+        Select(c.command);
+        frame->SetStatus(0, "old");
+        frame->SetStatus(1, "old");
         PressDoIt(c.mode);
-        EXPECT_EQ(PaneText(), Echo() + "info \n\n" + c.body) << c.mode;
-        EXPECT_EQ(Status(0), c.status) << c.mode;
-        EXPECT_EQ(Status(1), "") << c.mode;
+        const std::string text = PaneText();
+        if (!c.line) {
+            EXPECT_EQ(text, c.pane);
+        } else if (c.line->empty()) {
+            EXPECT_NE(text.find(c.pane), std::string::npos) << text;
+        } else {
+            EXPECT_EQ(text, *c.line + "\n\n" + c.pane);
+        }
+        EXPECT_EQ(Status(0), c.status0);
+        EXPECT_EQ(Status(1), c.status1);
+        if (c.args) {
+            EXPECT_EQ(wxFileExists(argLog) ? ReadFile(argLog) : "", c.args);
+        }
+        EXPECT_EQ(LastEnd(), c.end);
+        EXPECT_TRUE(form->IsEnabled());
+        if (c.command == CmdGrep && c.end == RunEnd::Copied) {
+            EXPECT_TRUE(PumpUntil([this] { return wxWindow::FindFocus() == Field(Arg::SearchExprField); }));
+        }
     }
-}
-
-TEST_F(DoIt, RefusalsWriteTheirMessageAndRunNothing) {
-    Field(Arg::SearchExprField)->ChangeValue("");
-    SetStatus(0, "old");
-    PressDoIt("lines:1");
-    EXPECT_EQ(PaneText(), "Empty searchpattern\nExecution cancelled");
-    EXPECT_EQ(Status(0), "");
-    EXPECT_FALSE(wxFileExists(argLog));
-    EXPECT_FALSE(wxFileExists(dir + "/ham.txt"));
-    EXPECT_EQ(LastEnd(), RunEnd::Refused);
-    EXPECT_TRUE(form->IsEnabled());
-}
-
-TEST_F(DoIt, ACommandThatCannotStartSaysWhy) {
-    // Past what the system takes in one argument (a field holds 65,535),
-    // which the line is when an interpreter runs it.
-    setenv("COMSPEC", "/bin/sh", 1);
-    Field(Arg::SearchExprField)->ChangeValue(std::string(65535, 'a'));
-    Field(Arg::GroupExprField)->ChangeValue(std::string(65535, 'a'));
-    PressDoIt("lines:1");
-    EXPECT_NE(PaneText().find("\n\nThe command line is too long for this system.\n"), std::string::npos);
-    EXPECT_EQ(Status(1), "Command line too long");
-    Select(CmdHelp);
-    setenv("COMSPEC", "/nonexistent/interpreter", 1);
-    PressDoIt("lines:1");
-    EXPECT_EQ(PaneText(), Echo("/nonexistent/interpreter") + "help \n\nCoudn't open \"ham.txt\n");
-    EXPECT_EQ(LastEnd(), RunEnd::NotOpened);
-    EXPECT_EQ(Status(1), "The tool could not be started");
-}
-
-TEST_F(DoIt, ErrorOutputAndExitStatusAreShownNotLost) {
-    Select(CmdInfo);
-    PressDoIt("stderr-fail");
-    EXPECT_EQ(PaneText(), Echo() + "info \n\n\n\n[error output]\nham: scripted failure\n");
-    EXPECT_EQ(Status(1), "Exit status 3");
-    // A missing tool: the interpreter's complaint instead of a silent 0 lines.
-    Open("[Setup]\nHamDir=" + dir + "/nowhere\n");
-    Select(CmdInfo);
-    PressDoIt("lines:1");
-    EXPECT_EQ(Status(0), "0 line(s), 0 char(s)");
-    EXPECT_EQ(Status(1), "Exit status 127");
-    EXPECT_NE(PaneText().find("nowhere/ham.exe"), std::string::npos) << PaneText();
-}
-
-TEST_F(DoIt, TwoRunsInARowStartAfresh) {
-    Select(CmdInfo);
-    PressDoIt("lines:30");
-    EXPECT_EQ(Status(0), "30 line(s), 1470 char(s)");
-    std::ofstream(dir + "/ham.txt", std::ios::app) << "stale line\n";
-    Select(CmdHelp);
-    Field(Arg::ArgumentField)->ChangeValue("grep");
-    EXPECT_EQ(Status(0), "");
-    PressDoIt("lines:2");
-    EXPECT_EQ(PaneText().rfind(Echo() + "help grep\n\n", 0), 0u);
-    EXPECT_EQ(PaneText().find("stale"), std::string::npos);
-    EXPECT_EQ(Status(0), "2 line(s), 98 char(s)");
 }
 
 TEST_F(DoIt, APaneThatTakesNoMorePointsToTheFile) {
