@@ -105,7 +105,7 @@ TEST(BlockTableTest, ResizingTheNewestKeepsItsContents) {
     EXPECT_EQ(table.source().released, 2 + 1);  // the blocks and the storage
 }
 
-TEST(BlockTableDeathTest, MisuseAndExhaustionStopTheProgram) {
+TEST(AllocatorDeathTest, MisuseAndExhaustionStopTheProgram) {
     TestTable table;
     void* older = table.Allocate(8);
     while (table.LastIndex() < 255) table.Allocate(1);
@@ -115,9 +115,7 @@ TEST(BlockTableDeathTest, MisuseAndExhaustionStopTheProgram) {
     table.source().refuseResize = false;
     table.source().blocksLeft = 0;
     EXPECT_EXIT(table.Allocate(1), testing::ExitedWithCode(1), "Out of memory");
-}
-
-TEST(GlobalNewDeathTest, ExhaustionStopsEvenTheNothrowForms) {
+    // Exhaustion stops even the nothrow forms of the program's operator new.
 #if defined(__SANITIZE_ADDRESS__) || QUILLET_CLANG_ASAN
     GTEST_SKIP() << "the address sanitizer aborts oversized requests itself";
 #endif

