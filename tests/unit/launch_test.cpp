@@ -10,7 +10,8 @@ namespace quillet::platform {
 namespace {
 
 struct Launch : testing::Test {
-    void SetUp() override { std::filesystem::create_directories(dir + "/bin"); }
+    // A directory of its own: tests run side by side.
+    void SetUp() override { ASSERT_TRUE(mkdtemp(dir.data()) && std::filesystem::create_directory(dir + "/bin")); }
     void TearDown() override { std::filesystem::remove_all(dir); }
     void Write(const std::string& name, const std::string& bytes) {
         std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
@@ -22,7 +23,7 @@ struct Launch : testing::Test {
         header[0] = 'M', header[1] = 'Z', header[0x3c] = 0x40;
         return header + atOffset;
     }
-    const std::string dir = testing::TempDir() + "quillet-launch";
+    std::string dir = testing::TempDir() + "quillet-launch-XXXXXX";
 };
 
 TEST_F(Launch, WindowsExecutablesAreKnownByTheirPeHeader) {
