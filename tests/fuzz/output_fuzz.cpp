@@ -18,60 +18,31 @@
 
 namespace {
 
-using quillet::CopyResult;
-using quillet::LineCopier;
-using quillet::PaneStreamBuf;
-using quillet::platform::DecodeText;
-using quillet::platform::TextDecoder;
+using namespace quillet;
+using platform::DecodeText;
 
-[[noreturn]] void Fail(const char* what) {
+void Check(bool ok, const char* what) {
+    if (ok) return;
     std::fprintf(stderr, "output: %s\n", what);
     std::abort();
 }
 
-bool Same(const CopyResult& a, const CopyResult& b) {
+bool operator==(const CopyResult& a, const CopyResult& b) {
     return a.lines == b.lines && a.chars == b.chars && a.paneFailed == b.paneFailed;
-}
-
-// What the pane must show, counted here line by line: a CR before an LF goes,
-// any other CR shows as U+240D, and the empty read after a final LF (or of
-// an empty file) shows as one more, uncounted, row.
-struct Expected {
-    std::string pane;
-    long lines = 0;
-    long chars = 0;
-};
-
-Expected Expect(const std::string& file) {
-    Expected e;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t nl = file.find('\n', start);
-        std::string line = file.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
-        if (nl != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();
-        const bool counted = nl != std::string::npos || !line.empty();
-        if (counted) ++e.lines, e.chars += static_cast<long>(line.size());
-        for (char c : line) e.pane += c == '\r' ? std::string("\xe2\x90\x8d") : std::string(1, c);
-        e.pane += '\n';
-        if (nl == std::string::npos) break;
-        start = nl + 1;
-    }
-    return e;
 }
 
 // Well-formed UTF-8 without NUL, checked code point by code point.
 bool ValidUtf8(const std::string& s) {
+    static const char32_t least[] = {0, 0x80, 0x800, 0x10000};
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
-        int n = b < 0x80 ? 0 : b >> 5 == 6 ? 1 : b >> 4 == 14 ? 2 : b >> 3 == 30 ? 3 : -1;
+        const int n = b < 0x80 ? 0 : b >> 5 == 6 ? 1 : b >> 4 == 14 ? 2 : b >> 3 == 30 ? 3 : -1;
         if (b == 0 || n < 0 || i + n >= s.size()) return false;
         char32_t cp = n == 0 ? b : b & (0x3F >> n);
         for (int k = 1; k <= n; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            if (c >> 6 != 2) return false;
-            cp = cp << 6 | (c & 0x3F);
+            if ((s[i + k] & 0xC0) != 0x80) return false;
+            cp = cp << 6 | (s[i + k] & 0x3F);
         }
-        static const char32_t least[] = {0, 0x80, 0x800, 0x10000};
         if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
         i += n + 1;
     }
@@ -92,11 +63,9 @@ Shown Show(const std::string& file, std::size_t room, std::size_t buffer, std::u
     std::ostream pane(&buf);
     LineCopier copier(pane);
     std::minstd_rand cut(seed);
-    for (std::size_t at = 0; at < file.size();) {
-        const std::size_t piece = seed == 0 ? file.size() : std::min<std::size_t>(file.size() - at, 1 + cut() % 13);
-        const bool took = copier.Feed(file.data() + at, piece);
-        if (took != !copier.Result().paneFailed) Fail("Feed's answer");
-        at += piece;
+    for (std::size_t at = 0, piece; at < file.size(); at += piece) {
+        piece = seed == 0 ? file.size() : std::min<std::size_t>(file.size() - at, 1 + cut() % 13);
+        Check(copier.Feed(file.data() + at, piece) == !copier.Result().paneFailed, "Feed's answer");
     }
     shown.result = copier.Finish();
     buf.Close();
@@ -111,55 +80,55 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::size_t room = in.ConsumeIntegralInRange<std::size_t>(0, 2 * size + 8);
     const std::uint32_t seed = in.ConsumeIntegral<std::uint32_t>() | 1;
     const std::string file = in.ConsumeRemainingBytesAsString();
-    const Expected want = Expect(file);
+
+    // What the pane must show, counted here line by line: a CR before an LF
+    // goes, any other CR shows as U+240D, and the empty read after a final LF
+    // (or of an empty file) shows as one more, uncounted, row.
+    CopyResult want;
+    std::string pane;
+    for (std::size_t start = 0, nl = 0; nl != std::string::npos; start = nl + 1) {
+        nl = file.find('\n', start);
+        std::string line = file.substr(start, nl == std::string::npos ? nl : nl - start);
+        if (nl != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();
+        if (nl != std::string::npos || !line.empty()) ++want.lines, want.chars += static_cast<long>(line.size());
+        for (char c : line) pane += c == '\r' ? std::string("\xe2\x90\x8d") : std::string(1, c);
+        pane += '\n';
+    }
 
     // The copy alone, into a pane that takes everything.
     std::ostringstream whole;
     std::istringstream source(file, std::ios::binary);
-    const CopyResult copied = quillet::CopyLines(source, whole);
-    if (copied.lines != want.lines || copied.chars != want.chars || copied.paneFailed)
-        Fail("counts differ from an independent count");
-    if (whole.str() != want.pane) Fail("pane text differs from the file's lines");
+    Check(quillet::CopyLines(source, whole) == want, "counts differ from an independent count");
+    Check(whole.str() == pane, "pane text differs from the file's lines");
 
     // The decoder: the same text in any cut, valid UTF-8, rows kept, and
     // UTF-8 that was valid already left alone.
-    const std::string decoded = DecodeText(want.pane);
-    if (!ValidUtf8(decoded)) Fail("decoded text is not valid UTF-8");
-    if (std::count(decoded.begin(), decoded.end(), '\n') != std::count(want.pane.begin(), want.pane.end(), '\n'))
-        Fail("decoding changed the rows");
-    if (ValidUtf8(file) && DecodeText(file) != file) Fail("valid UTF-8 was changed");
-    {
-        std::string pieces;
-        TextDecoder decoder;
-        std::minstd_rand cut(seed);
-        for (std::size_t at = 0; at < file.size();) {
-            const std::size_t piece = std::min<std::size_t>(file.size() - at, cut() % 7);
-            decoder.Decode(file.data() + at, piece, pieces);
-            at += piece;
-        }
-        decoder.Finish(pieces);
-        if (pieces != DecodeText(file)) Fail("decoding in pieces differs");
-    }
+    const std::string decoded = DecodeText(pane);
+    Check(ValidUtf8(decoded), "decoded text is not valid UTF-8");
+    Check(std::count(decoded.begin(), decoded.end(), '\n') == std::count(pane.begin(), pane.end(), '\n'),
+          "decoding changed the rows");
+    Check(!ValidUtf8(file) || DecodeText(file) == file, "valid UTF-8 was changed");
+    std::string pieces;
+    platform::TextDecoder decoder;
+    std::minstd_rand cut(seed);
+    for (std::size_t at = 0, piece; at < file.size(); at += piece)
+        decoder.Decode(file.data() + at, piece = std::min<std::size_t>(file.size() - at, cut() % 7), pieces);
+    decoder.Finish(pieces);
+    Check(pieces == DecodeText(file), "decoding in pieces differs");
 
     // Through the pane stream, whole and in pieces, with room for all.
-    const Shown all = Show(file, SIZE_MAX, buffer, 0);
-    if (all.text != decoded || !Same(all.result, copied)) Fail("pane stream changed the copy");
-    const Shown allCut = Show(file, SIZE_MAX, buffer, seed);
-    if (allCut.text != all.text || !Same(allCut.result, all.result)) Fail("pieces differ from the whole");
+    const Shown all = Show(file, SIZE_MAX, buffer, 0), allCut = Show(file, SIZE_MAX, buffer, seed);
+    Check(all.text == decoded && all.result == want, "pane stream changed the copy");
+    Check(allCut.text == all.text && allCut.result == all.result, "pieces differ from the whole");
 
     // A pane with limited room: pieces change nothing, the lines counted
     // are shown whole, and nothing is lost without a failure.
-    const Shown part = Show(file, room, buffer, 0);
-    const Shown partCut = Show(file, room, buffer, seed);
-    if (partCut.text != part.text || !Same(partCut.result, part.result))
-        Fail("pieces differ from the whole in a full pane");
-    if (!part.result.paneFailed) {
-        if (!Same(part.result, copied) || part.text != decoded) Fail("lost text without a failure");
-    } else {
-        if (part.result.lines > want.lines) Fail("counted a line the pane refused");
-        std::size_t end = 0;
-        for (long i = 0; i < part.result.lines; ++i) end = want.pane.find('\n', end) + 1;
-        if (part.text.rfind(DecodeText(want.pane.substr(0, end)), 0) != 0) Fail("counted lines are not shown whole");
-    }
+    const Shown part = Show(file, room, buffer, 0), partCut = Show(file, room, buffer, seed);
+    Check(partCut.text == part.text && partCut.result == part.result, "pieces differ from the whole in a full pane");
+    Check(part.result.paneFailed || (part.result == want && part.text == decoded), "lost text without a failure");
+    Check(part.result.lines <= want.lines, "counted a line the pane refused");
+    std::size_t end = 0;
+    for (long i = 0; i < part.result.lines; ++i) end = pane.find('\n', end) + 1;
+    Check(part.text.rfind(DecodeText(pane.substr(0, end)), 0) == 0, "counted lines are not shown whole");
     return 0;
 }

@@ -15,11 +15,6 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-[[noreturn]] void Fail(const char* what, std::string_view line) {
-    std::fprintf(stderr, "windows line: %s on [%.*s]\n", what, static_cast<int>(line.size()), line.data());
-    std::abort();
-}
-
 // The C runtime's rules: blanks and tabs end an argument outside quotes; a
 // quote opens or closes quoting and is dropped, except that "" inside quotes
 // is one literal quote; a run of backslashes before a quote is halved, and an
@@ -28,77 +23,55 @@ Args Reading(std::string_view line) {
     Args args;
     std::string arg;
     bool started = false, quoted = false;
-    std::size_t i = 0;
-    while (i < line.size()) {
+    std::size_t slashes = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
+        started = started || (c != ' ' && c != '\t') || quoted;
         if (c == '\\') {
-            std::size_t run = 0;
-            while (i + run < line.size() && line[i + run] == '\\') ++run;
-            const bool beforeQuote = i + run < line.size() && line[i + run] == '"';
-            arg.append(beforeQuote ? run / 2 : run, '\\');
-            started = true;
-            i += run;
-            if (beforeQuote && run % 2 == 1) arg += '"', ++i;
+            ++slashes;
         } else if (c == '"') {
-            started = true;
-            if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-                arg += '"';
-                i += 2;
-            } else {
-                quoted = !quoted;
-                ++i;
-            }
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (started) args.push_back(arg);
-            arg.clear();
-            started = false;
-            ++i;
+            arg.append(slashes / 2, '\\');
+            if (slashes % 2 == 1) arg += '"';
+            else if (quoted && i + 1 < line.size() && line[i + 1] == '"') arg += '"', ++i;
+            else quoted = !quoted;
+            slashes = 0;
         } else {
-            arg += c;
-            started = true;
-            ++i;
+            arg.append(slashes, '\\'), slashes = 0;
+            if (quoted || (c != ' ' && c != '\t')) arg += c;
+            else if (started) args.push_back(arg), arg.clear(), started = false;
         }
     }
-    if (started) args.push_back(arg);
+    if (started) args.push_back(arg.append(slashes, '\\'));
     return args;
 }
 
-// One argument as it must be written so that the runtime gives it back:
-// in quotes, each quote escaped, and backslashes doubled where a quote
-// follows them.
+// One argument as it must be written so that the runtime gives it back: in
+// quotes, each quote escaped, and backslashes doubled where a quote follows.
 std::string Quoted(const std::string& arg) {
     std::string out = "\"";
-    std::size_t backslashes = 0;
+    std::size_t slashes = 0;
     for (char c : arg) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        out += c;
+        if (c == '\\') ++slashes;
+        else out.append(c == '"' ? 2 * slashes + 1 : slashes, '\\'), out += c, slashes = 0;
     }
-    out.append(2 * backslashes, '\\');
-    return out + '"';
+    return out.append(2 * slashes, '\\') + '"';
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);
-    const Args split = quillet::platform::SplitWindowsArguments(line);
-    if (split != Reading(line)) Fail("differs from the rules", line);
-
     // The input's bytes, cut at every NUL, as a list of arguments.
     Args wanted(1);
-    for (char c : line) {
-        if (c == '\0')
-            wanted.emplace_back();
-        else
-            wanted.back() += c;
-    }
+    for (char c : line) c ? void(wanted.back() += c) : void(wanted.emplace_back());
     std::string joined;
     for (const std::string& arg : wanted) joined += (joined.empty() ? "" : " ") + Quoted(arg);
-    if (quillet::platform::SplitWindowsArguments(joined) != wanted) Fail("quoted arguments came back changed", joined);
+    const char* fault = quillet::platform::SplitWindowsArguments(line) != Reading(line) ? "differs from the rules"
+                        : quillet::platform::SplitWindowsArguments(joined) != wanted ? "quoted arguments came back changed"
+                                                                                     : nullptr;
+    if (fault) {
+        std::fprintf(stderr, "windows line: %s on [%.*s]\n", fault, static_cast<int>(size), line.data());
+        std::abort();
+    }
     return 0;
 }

@@ -9,14 +9,13 @@
 namespace quillet::platform {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct Launch : testing::Test {
-    void SetUp() override { fs::create_directories(dir + "/bin"); }
-    void TearDown() override { fs::remove_all(dir); }
-    void Write(const std::string& name, const std::string& bytes, bool executable = true) {
+    // A directory of its own: tests run side by side.
+    void SetUp() override { ASSERT_TRUE(mkdtemp(dir.data()) && std::filesystem::create_directory(dir + "/bin")); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    void Write(const std::string& name, const std::string& bytes) {
         std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
-        chmod((dir + "/" + name).c_str(), executable ? 0755 : 0644);
+        chmod((dir + "/" + name).c_str(), 0755);
     }
     // A header whose PE offset (at 0x3c) is 0x40 and what stands there.
     static std::string Exe(const std::string& atOffset) {
@@ -24,15 +23,13 @@ struct Launch : testing::Test {
         header[0] = 'M', header[1] = 'Z', header[0x3c] = 0x40;
         return header + atOffset;
     }
-    const std::string dir = testing::TempDir() + "quillet-launch";
+    std::string dir = testing::TempDir() + "quillet-launch-XXXXXX";
 };
 
 TEST_F(Launch, WindowsExecutablesAreKnownByTheirPeHeader) {
     const struct { std::string bytes; bool windows; } cases[] = {
-        {Exe(std::string("PE\0\0", 4)), true},
-        {Exe("PE"), false},                           // cut short
-        {Exe(std::string("NE\0\0", 4)), false},       // a 16-bit program
-        {"MZ" + std::string(10, '\0'), false},
+        {Exe(std::string("PE\0\0", 4)), true}, {Exe("PE"), false} /* cut short */,
+        {Exe(std::string("NE\0\0", 4)), false} /* 16 bits */, {"MZ" + std::string(10, '\0'), false},
         {"#!/bin/sh\necho hi\n", false},
     };
     for (const auto& c : cases) {
@@ -42,35 +39,28 @@ TEST_F(Launch, WindowsExecutablesAreKnownByTheirPeHeader) {
     EXPECT_FALSE(IsWindowsExecutable(dir + "/missing.exe"));
 }
 
+// COMSPEC wins; else Wine's interpreter for a Windows program, a Wine named
+// in the settings being the only one taken; else the program directly.
 TEST_F(Launch, ComspecWinsThenWineForWindowsProgramsElseDirect) {
-    const std::string path = dir + "/bin";
-    Write("ham.exe", "#!/bin/sh\n");
-    ToolLaunch l = ChooseToolLaunch(dir, "/bin/bash", "", path.c_str());
-    EXPECT_EQ(l.way, LaunchWay::Interpreter);
-    EXPECT_EQ(l.interpreter, "/bin/bash");
-    EXPECT_EQ(l.switchText, " -c ");
-    l = ChooseToolLaunch(dir, "", "", path.c_str());
-    EXPECT_EQ(l.way, LaunchWay::Direct);
-    EXPECT_EQ(l.interpreter, "");
-    EXPECT_EQ(l.programDir, dir);
-
-    Write("ham.exe", Exe(std::string("PE\0\0", 4)));
-    l = ChooseToolLaunch(dir, nullptr, "", path.c_str());
-    EXPECT_EQ(l.way, LaunchWay::Wine);
-    EXPECT_EQ(l.unavailableStatus, "Wine not found: install wine");
-    EXPECT_NE(l.unavailable.find("apt-get install wine"), std::string::npos) << l.unavailable;
-    Write("bin/wine64", "#!/bin/sh\n");
-    l = ChooseToolLaunch(dir, nullptr, "", path.c_str());
-    EXPECT_EQ(l.wine, dir + "/bin/wine64");
-    EXPECT_EQ(l.unavailable, "");
-    EXPECT_EQ(l.interpreter, "C:\\windows\\system32\\cmd.exe");
-    EXPECT_EQ(l.switchText, " /c ");
-    EXPECT_EQ(l.separator, '\\');
-    EXPECT_EQ(l.programDir, WindowsPath(dir));
-    // A Wine named in the settings is the only one taken.
-    EXPECT_EQ(ChooseToolLaunch(dir, nullptr, dir + "/bin/wine64", "").wine, dir + "/bin/wine64");
-    l = ChooseToolLaunch(dir, nullptr, "/opt/none/wine", path.c_str());
-    EXPECT_NE(l.unavailable.find("Wine=/opt/none/wine"), std::string::npos) << l.unavailable;
+    const std::string path = dir + "/bin", wine64 = dir + "/bin/wine64", z = WindowsPath(dir);
+    const struct { bool exe; const char* comspec; std::string setting, pathEnv, want, unavailable; } cases[] = {
+        {true, nullptr, "", path, "1 C:\\windows\\system32\\cmd.exe| /c |\\" + z + "|", "apt-get install wine"},
+        {false, "/bin/bash", "", path, "0 /bin/bash| -c |/" + dir + "|", ""},
+        {false, "", "", path, "2 ||/" + dir + "|", ""},
+        {true, nullptr, wine64, "", "1 C:\\windows\\system32\\cmd.exe| /c |\\" + z + "|" + wine64, ""},
+        {true, nullptr, "", path, "1 C:\\windows\\system32\\cmd.exe| /c |\\" + z + "|" + wine64, ""},
+        {true, nullptr, "/opt/none/wine", path, "1 C:\\windows\\system32\\cmd.exe| /c |\\" + z + "|",
+         "Wine=/opt/none/wine"},
+    };
+    for (const auto& c : cases) {
+        Write("ham.exe", c.exe ? Exe(std::string("PE\0\0", 4)) : "#!/bin/sh\n");
+        const ToolLaunch l = ChooseToolLaunch(dir, c.comspec, c.setting, c.pathEnv.c_str());
+        EXPECT_EQ(std::to_string(int(l.way)) + " " + l.interpreter.value_or("none") + "|" + l.switchText + "|" +
+                      l.separator + l.programDir + "|" + l.wine, c.want);
+        EXPECT_EQ(l.unavailableStatus, c.unavailable.empty() ? "" : "Wine not found: install wine");
+        EXPECT_NE(l.unavailable.find(c.unavailable), std::string::npos) << l.unavailable;
+        Write("bin/wine64", "#!/bin/sh\n");  // from the second case on, on PATH
+    }
 }
 
 TEST(LaunchText, WindowsPathsQuotesAndTheBatchLine) {

@@ -8,23 +8,20 @@
 #include <cstdlib>
 // GCC 12 with the sanitizers sees uninitialised members inside libstdc++'s
 // regex automaton that are not there.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 #include <regex>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 #include <string>
 #include <string_view>
+
+#include "fields/numeric_checks.h"
 
 namespace quillet::oracle {
 
 // Whether text is blanks, an optional sign (a minus only when minusMax is
 // given) and digits whose number is at most the limit for that sign.
-inline bool IntegerAccepted(std::wstring_view text, const wchar_t* plusMax,
-                            const wchar_t* minusMax = nullptr) {
+inline bool IntegerAccepted(std::wstring_view text, const wchar_t* plusMax, const wchar_t* minusMax = nullptr) {
     static const std::wregex withMinus(L" *([+-]?)0*([0-9]*)"), plusOnly(L" *(\\+?)0*([0-9]*)");
     const std::wstring s(text);
     std::wsmatch m;
@@ -43,40 +40,39 @@ inline bool RealBelowZero(const std::wstring& s) {
     if (result.ec != std::errc::result_out_of_range) return result.ec == std::errc() && value < 0;
     // Out of range: -inf when the first non-zero digit stands at a positive
     // decimal place once the exponent is applied, else -0.
-    size_t e = std::min(n.find_first_of("eE"), n.size());
-    const char* exponentText = n.c_str() + std::min(e + 1, n.size());
+    size_t e = std::min(n.find_first_of("eE"), n.size()), point = std::min(n.find('.'), e);
     const long long cap = 1LL << 40;
-    long long exponent = std::clamp(std::strtoll(exponentText, nullptr, 10), -cap, cap);
-    size_t point = std::min(n.find('.'), e), first = n.find_first_not_of("-0.");
-    long long lead = first < point ? static_cast<long long>(point - first)
-                                   : -static_cast<long long>(first - point - 1);
+    long long exponent = std::clamp(std::strtoll(n.c_str() + std::min(e + 1, n.size()), nullptr, 10), -cap, cap);
+    size_t first = n.find_first_not_of("-0.");
+    long long lead = first < point ? static_cast<long long>(point - first) : -static_cast<long long>(first - point - 1);
     return n[0] == '-' && exponent + lead > 0;
 }
 
 // Whether the field ends up holding text (after the comma conversion, which
 // turns every comma into a point).
 inline bool Accepted(int kind, std::wstring_view text) {
-    static const std::wregex real(
-        L" *([+-]?[0-9]*(?:\\.[0-9]*)?|\\.[+-][0-9]*)([eE][+-]?[0-9]*)?");
-    switch (kind) {
-    case 0: return IntegerAccepted(text, L"256");
-    case 1: return IntegerAccepted(text, L"32767", L"32768");
-    case 2: return IntegerAccepted(text, L"65535");
-    case 3: return IntegerAccepted(text, L"2147483647", L"2147483648");
-    case 4: return IntegerAccepted(text, L"4294967295");
-    case 5:
-    case 6: {
-        std::wstring s(text);
-        std::replace(s.begin(), s.end(), L',', L'.');
-        std::wsmatch m;
-        // An exponent needs a digit in the mantissa.
-        if (!std::regex_match(s, m, real) ||
-            (m[2].matched && m[1].str().find_first_of(L"0123456789") == std::wstring::npos))
-            return false;
-        return kind == 5 || !RealBelowZero(s);
-    }
-    default: return true;
-    }
+    static const std::wregex real(L" *([+-]?[0-9]*(?:\\.[0-9]*)?|\\.[+-][0-9]*)([eE][+-]?[0-9]*)?");
+    const wchar_t* limits[][2] = {{L"256"}, {L"32767", L"32768"}, {L"65535"}, {L"2147483647", L"2147483648"},
+                                  {L"4294967295"}};
+    if (kind >= KindUnsigned256 && kind <= KindUnsignedLong)
+        return IntegerAccepted(text, limits[kind][0], limits[kind][1]);
+    if (kind != KindReal && kind != KindNonNegativeReal) return true;
+    std::wstring s(text);
+    std::replace(s.begin(), s.end(), L',', L'.');
+    std::wsmatch m;
+    // An exponent needs a digit in the mantissa.
+    if (!std::regex_match(s, m, real) || (m[2].matched && m[1].str().find_first_of(L"0123456789") == std::wstring::npos))
+        return false;
+    return kind == KindReal || !RealBelowZero(s);
+}
+
+// What the checks leave in the field: a comma conversion puts the converted
+// text in, which is judged in its own turn and must not convert again.
+inline bool FieldKeeps(int kind, std::wstring_view text, bool& convertedTwice) {
+    TextVerdict verdict = CheckText(kind, text);
+    if (verdict == TextVerdict::ConvertComma) verdict = CheckText(kind, ConvertCommas(text));
+    convertedTwice = verdict == TextVerdict::ConvertComma;
+    return verdict == TextVerdict::Accept;
 }
 
 }  // namespace quillet::oracle

@@ -15,8 +15,7 @@ struct FakePane {
     std::size_t limit = 1 << 20;
     PaneStreamBuf MakeBuf(std::size_t bufferSize) {
         return PaneStreamBuf([this](const std::string& s) { text += s, ++pieces; },
-                             [this] { return limit > text.size() ? limit - text.size() : 0; },
-                             bufferSize);
+                             [this] { return limit > text.size() ? limit - text.size() : 0; }, bufferSize);
     }
 };
 
@@ -40,8 +39,7 @@ TEST(PaneStream, FullBufferAndLongWritesLoseNothing) {
     std::string expected;
     for (int i = 0; i < 50; ++i) {
         const std::string line = "line " + std::to_string(i) + std::string(i % 7, 'x') + "\n";
-        out << line;
-        expected += line;
+        out << line, expected += line;
     }
     for (char c : std::string(40, '.')) out.put(c);
     out << std::string(100000, 'L');
@@ -50,19 +48,18 @@ TEST(PaneStream, FullBufferAndLongWritesLoseNothing) {
     EXPECT_EQ(pane.text, expected + std::string(40, '.') + std::string(100000, 'L'));
 }
 
-// The room is asked on every write, so a cleared pane takes text again.
+// A write past the room takes what fits, never half a character, and fails;
+// the room is asked on every write, so a cleared pane takes text again.
 TEST(PaneStream, WriteBeyondTheLimitTakesWhatFitsAndFails) {
     FakePane pane;
     pane.limit = 20;
     PaneStreamBuf buf = pane.MakeBuf(8);
     std::ostream out(&buf);
-    out << "0123456789\n";
-    out << "01234567\xc3\xa4";  // would make 21; the cut falls inside the umlaut
+    out << "0123456789\n" << "01234567\xc3\xa4";  // would make 21; the cut falls inside the umlaut
     EXPECT_TRUE(out.bad());
     buf.pubsync();
     EXPECT_EQ(pane.text, "0123456789\n01234567");
-    pane.text.clear();
-    out.clear();
+    pane.text.clear(), out.clear();
     out << "0123456789";
     buf.Close();
     EXPECT_TRUE(out.good());
