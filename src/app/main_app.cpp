@@ -8,11 +8,11 @@
 #include "app/scale.h"
 #include "app/version.h"
 #include "form/command_form.h"
-#include "form/compact_style.h"
 #include "platform/environment.h"
 #include "platform/message_box.h"
 #include "platform/launch.h"
 #include "platform/settings_file.h"
+#include "platform/style.h"
 
 namespace quillet {
 
@@ -30,7 +30,7 @@ bool MainApp::StartupFailed() { return startupFailed; }
 MainFrame* BuildMainWindow() {
     Program& p = TheProgram();
     const int base = p.scaleBase;
-    InstallCompactStyle();
+    platform::InstallCompactControls();
     const int width = Scaled(Scaled(240, base), base);
     auto* frame = new MainFrame(nullptr, kProductName, Px(31), Px(31),
                                 width, Scaled(Scaled(280, base), base));
