@@ -5,6 +5,7 @@
 #include <utility>
 
 #include <wx/app.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/stockitem.h>
@@ -18,6 +19,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/settings_file.h"
+#include "platform/trace.h"
 
 namespace quillet {
 
@@ -187,9 +189,11 @@ void MainFrame::OnClose(wxCloseEvent& event) {
             {kGroupExprSection, form_->groupExprField},
             {kScoreViewSection, form_->scoreViewField},
         };
-        for (const auto& [section, field] : remembered)
-            platform::WriteSettingString(p.settingsPath, section, kRememberedKey,
-                                         field->GetValue().utf8_string());
+        for (const auto& [section, field] : remembered) {
+            if (!platform::WriteSettingString(p.settingsPath, section, kRememberedKey,
+                                              field->GetValue().utf8_string()))
+                wxLogTrace(platform::kTraceSettings, "[%s] not remembered", section);
+        }
     }
     (void)event;
     Destroy();
