@@ -203,7 +203,7 @@ TEST_F(SettingsFile, AwkwardFilesInItsPlace) {
     }()) + "-1f";
     const std::string live = ".quillet.ini.tmp-" + std::to_string(::getppid()) + "-2e";
     const std::string notOurs[] = {".quillet.ini.tmp-1x-3", "quillet.ini.tmp-99999999-4", live};
-    const std::size_t hugeSize = 10u << 20;
+    constexpr std::size_t hugeSize = 10u << 20;
     struct Case {
         const char* name;
         std::function<void(const std::string& dir, const std::string& path)> make;
@@ -217,9 +217,9 @@ TEST_F(SettingsFile, AwkwardFilesInItsPlace) {
         {"device", [](auto&, auto& path) { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); }, "<def>",
          false, [this] { EXPECT_TRUE(std::filesystem::is_symlink(path_)); }},
         {"blank lines",
-         [hugeSize](auto&, auto& path) { std::ofstream(path) << std::string(hugeSize, '\n') << "[S]\nk=v\n"; },
+         [](auto&, auto& path) { std::ofstream(path) << std::string(hugeSize, '\n') << "[S]\nk=v\n"; },
          "v", true,
-         [this, hugeSize] {
+         [this] {
              const long growth = PeakGrowth([this] { EXPECT_EQ(Read("S", "k"), "new"); });
              if (growth >= 0) {
                  EXPECT_LT(growth, static_cast<long>(3 * hugeSize));
