@@ -2,12 +2,12 @@
 
 #include "app/main_frame.h"
 #include "app/setup.h"
-#include "form/compact_style.h"
 #include "form/scale.h"
 #include "platform/environment.h"
 #include "platform/launch.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
+#include "platform/style.h"
 
 namespace quillet {
 
@@ -30,7 +30,7 @@ MainFrame* StartUp(const Setup& setup) {
     platform::StartServer(setup.hamDir, setup.wine);
     platform::EndCommandsWhenProgramEnds();
 
-    InstallCompactStyle();
+    platform::InstallCompactControls();
     auto* frame = new MainFrame(setup, ScaleBaseForScreenWidth(platform::ScreenWidth()));
     frame->Show(true);
     wxTheApp->SetTopWindow(frame);

@@ -1,7 +1,12 @@
 #include "exec/run_job.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include <wx/log.h>
+
+#include "platform/trace.h"
 
 namespace quillet {
 
@@ -81,6 +86,7 @@ std::string RunJob::Start(const FormValues& values, const PlatformParams& platfo
         return line->focus;
     }
     if (started != platform::StartResult::Started) {
+        wxLogTrace(platform::kTraceExec, "run not started: %s", line->line.c_str());
         // Nothing will ever write the output: the wait would end at once.
         *out_ << "Coudn't open \"ham.txt\n";
         status_.SetStatus(1, "The tool could not be started");
@@ -125,6 +131,10 @@ bool RunJob::CopyAvailable(milliseconds budget) {
     bool atEnd = false, began = false;
     while (!copier_->Result().paneFailed) {
         const long got = file_.Read(chunk_.get(), kChunkSize);
+        if (got < 0) {
+            wxLogTrace(platform::kTraceExec, "%s cannot be read: %s", settings_.outputFile.c_str(),
+                       std::strerror(errno));
+        }
         if (got <= 0) {
             atEnd = true;
             break;
@@ -189,6 +199,8 @@ void RunJob::EndWait() {
         copier_ = std::make_unique<LineCopier>(*out_, false);
     }
     if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) {
+        wxLogTrace(platform::kTraceExec, "%s cannot be opened: %s", settings_.outputFile.c_str(),
+                   std::strerror(errno));
         *out_ << "Coudn't open \"ham.txt\n";
         out_->flush();
         ReportCommandTrouble(true);

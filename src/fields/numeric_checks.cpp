@@ -1,10 +1,10 @@
 #include "fields/numeric_checks.h"
 
 #include <algorithm>
-#include <clocale>
 #include <cstdint>
-#include <cstdlib>
-#include <locale.h>
+#include <string>
+
+#include "platform/number_text.h"
 
 namespace quillet {
 
@@ -25,13 +25,6 @@ bool IsIntegerForm(std::wstring_view text, bool minusAllowed) {
         }
     }
     return true;
-}
-
-// The C library reads numbers by the process locale, and a German locale would
-// take "1,5" but stop at "1.5".  The field's texts are always in the C form.
-locale_t CLocale() {
-    static locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
-    return c;
 }
 
 }  // namespace
@@ -97,7 +90,8 @@ double RealValue(std::wstring_view text) {
         if (c <= 0 || c > 127) break;
         narrow.push_back(static_cast<char>(c));
     }
-    return strtod_l(narrow.c_str(), nullptr, CLocale());
+    // The field's texts are always in the C form, whatever the locale.
+    return platform::ReadCDouble(narrow);
 }
 
 TextVerdict CheckText(int kind, std::wstring_view text) {

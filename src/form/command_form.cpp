@@ -1,6 +1,7 @@
 #include "form/command_form.h"
 
 #include <wx/button.h>
+#include <wx/log.h>
 #include <wx/checkbox.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
@@ -11,6 +12,7 @@
 #include "form/remembered_values.h"
 #include "form/scale.h"
 #include "platform/text_control.h"
+#include "platform/trace.h"
 
 namespace quillet {
 
@@ -242,9 +244,10 @@ void CommandForm::Focus(const std::string& valueName) {
 void CommandForm::SaveRemembered(const std::string& settingsPath) const {
     // Written as they stand, empty texts included.
     for (const ControlRow& row : kControls)
-        if (row.remembered != nullptr)
-            WriteRememberedValue(settingsPath, row.remembered,
-                                 Field(row.role)->GetValue().utf8_string());
+        if (row.remembered != nullptr &&
+            !WriteRememberedValue(settingsPath, row.remembered,
+                                  Field(row.role)->GetValue().utf8_string()))
+            wxLogTrace(platform::kTraceSettings, "[%s] not remembered", row.remembered);
 }
 
 wxTextCtrl* CommandForm::Field(Arg role) const {

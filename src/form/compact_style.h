@@ -2,13 +2,6 @@
 
 namespace quillet {
 
-// Makes buttons, text fields, check boxes and radio buttons of the whole
-// application as compact as the form's fixed places need: the form was laid
-// out for controls barely taller than their text, while the default GTK
-// theme pads them to about 34 pixels.  Call it once the toolkit is up and
-// before the first window is made; later calls do nothing.
-void InstallCompactStyle();
-
 // Point size of the form's labels, fields and buttons: three quarters of
 // base/100.  The form's places were laid out for a sans-serif at base/100
 // points drawn much narrower than GTK draws it at 96 pixels per inch: at 10

@@ -63,7 +63,7 @@ std::string QuotedWhereBlank(const std::string& path);
 std::string BatchFileLine(const std::string& line, std::vector<std::string>& variables);
 
 // Starts HamDir/hamster.exe detached and never waits for it; under Wine when
-// it is a Windows program.  A failure to start is silent.
+// it is a Windows program.  A failure to start is only traced (kTraceExec).
 void StartServer(const std::string& hamDir, const std::string& wineSetting);
 
 }  // namespace quillet::platform

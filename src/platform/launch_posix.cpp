@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include "platform/process.h"
+#include "platform/trace.h"
+
+#include <wx/log.h>
 
 namespace quillet::platform {
 
@@ -134,7 +137,11 @@ void StartServer(const std::string& hamDir, const std::string& wineSetting) {
         return;
     }
     const std::string wine = FindWine(wineSetting, std::getenv("PATH"));
-    if (wine.empty()) return;  // the first run says what is missing
+    if (wine.empty()) {
+        // The first run says what is missing.
+        wxLogTrace(kTraceExec, "%s not started: no Wine found", server.c_str());
+        return;
+    }
     std::vector<std::string> variables;
     QuietWine(variables);
     // Wine cannot start a program hidden; minimized is the nearest, and no

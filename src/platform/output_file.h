@@ -18,7 +18,8 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Opens path for reading if it is a regular file; anything else (a
-    // directory, a FIFO, a device) is refused without ever blocking.
+    // directory, a FIFO, a device) is refused without ever blocking.  On a
+    // failure errno tells why; EINVAL stands for a file that is not regular.
     bool Open(const std::string& path);
     bool IsOpen() const { return fd_ >= 0; }
     // Up to size bytes from where the last read ended: 0 at the current end

@@ -16,7 +16,9 @@ bool OutputFile::Open(const std::string& path) {
     if (fd < 0) return false;
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = S_ISREG(st.st_mode) ? errno : EINVAL;
         close(fd);
+        errno = error;
         return false;
     }
     fd_ = fd;

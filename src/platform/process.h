@@ -12,7 +12,7 @@ namespace quillet::platform {
 
 // Starts program (a path, no arguments, no shell) detached: its own session,
 // standard streams on /dev/null, never waited for and never stopped, and
-// leaving no zombie behind.  A failure to start is silent.
+// leaving no zombie behind.  A failure to start is only traced (kTraceExec).
 void StartDetached(const std::string& program);
 // The same with arguments (argv[0] is the program) and "NAME=value"
 // variables added to the environment.

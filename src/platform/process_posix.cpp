@@ -14,7 +14,10 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "platform/trace.h"
 #include "platform/windows_line.h"
+
+#include <wx/log.h>
 
 extern char** environ;
 
@@ -136,6 +139,10 @@ std::vector<char*> Environment(const std::vector<std::string>& variables,
     return env;
 }
 
+void TraceNotStarted(const std::string& program, const char* step, int error) {
+    wxLogTrace(kTraceExec, "%s not started: %s: %s", program.c_str(), step, std::strerror(error));
+}
+
 std::vector<char*> Arguments(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -152,9 +159,18 @@ void StartDetached(const std::string& program) {
 void StartDetached(const std::vector<std::string>& programArgs, const std::vector<std::string>& variables) {
     if (programArgs.empty() || programArgs[0].empty())
         return;
+    const std::string& program = programArgs[0];
     int nullFd = AboveStdio(open("/dev/null", O_RDWR | O_CLOEXEC));
-    if (nullFd < 0)
+    // Nobody waits for the program, so only a trace can tell that it failed
+    // to start; the program (or the fork before it) reports through this
+    // pipe, which a successful exec closes.
+    int report[2];
+    if (nullFd < 0 || pipe2(report, O_CLOEXEC) != 0) {
+        TraceNotStarted(program, nullFd < 0 ? "/dev/null" : "pipe", errno);
+        if (nullFd >= 0) close(nullFd);
         return;
+    }
+    report[1] = AboveStdio(report[1]);
     // Everything the children need is prepared here: after fork only
     // async-signal-safe calls are allowed, and the allocator is not one.
     std::vector<char*> argv = Arguments(programArgs);
@@ -167,21 +183,43 @@ void StartDetached(const std::vector<std::string>& programArgs, const std::vecto
     if (middle == 0) {
         setsid();
         pid_t program_pid = fork();
-        if (program_pid != 0)
+        if (program_pid != 0) {
+            if (program_pid < 0) {
+                const int error = errno;
+                ssize_t ignored = write(report[1], &error, sizeof error);
+                (void)ignored;
+            }
             _exit(program_pid < 0 ? 1 : 0);
+        }
         dup2(nullFd, 0);
         dup2(nullFd, 1);
         dup2(nullFd, 2);
         DefaultSignalsInChild();
-        CloseFrom(3, -1);
+        CloseFrom(3, report[1]);
         execve(argv[0], argv.data(), env.data());
+        const int error = errno;
+        ssize_t ignored = write(report[1], &error, sizeof error);
+        (void)ignored;
         _exit(127);
     }
+    const int forkError = errno;
     close(nullFd);
-    if (middle > 0) {
-        while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
-        }
+    close(report[1]);
+    if (middle < 0) {
+        close(report[0]);
+        TraceNotStarted(program, "fork", forkError);
+        return;
     }
+    while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    int error = 0;
+    ssize_t got;
+    do {
+        got = read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    close(report[0]);
+    if (got == static_cast<ssize_t>(sizeof error))
+        TraceNotStarted(program, "exec", error);
 }
 
 TrackedCommand::~TrackedCommand() {
@@ -213,14 +251,17 @@ int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
     // closes it, so the read below sees the end of file.
     int report[2];
     if (nullIn < 0 || nullOut < 0 || pipe2(report, O_CLOEXEC) != 0) {
+        const int error = errno ? errno : EMFILE;
         if (nullIn >= 0) close(nullIn);
         if (nullOut >= 0) close(nullOut);
-        return errno ? errno : EMFILE;
+        TraceNotStarted(program, "descriptors", error);
+        return error;
     }
     report[1] = AboveStdio(report[1]);
     const pid_t parent = getpid();
 
     const pid_t pid = fork();
+    const int forkError = errno;
     if (pid == 0) {
         close(report[0]);
         // A session of its own, which is also its process group, so that a
@@ -250,6 +291,7 @@ int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
     close(nullOut);
     if (pid < 0) {
         close(report[0]);
+        TraceNotStarted(program, "fork", forkError);
         return EAGAIN;
     }
     int error = 0;
@@ -261,7 +303,9 @@ int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
     if (got == static_cast<ssize_t>(sizeof error)) {
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
-        return error != 0 ? error : ENOEXEC;
+        if (error == 0) error = ENOEXEC;
+        TraceNotStarted(program, "exec", error);
+        return error;
     }
     pid_ = pid;
     RememberGroup(pid_);
@@ -293,8 +337,10 @@ StartResult TrackedCommand::Start(const ToolLaunch& launch, const std::string& a
         // way to the interpreter; a batch file reaches it as written.
         const char* tmp = std::getenv("TMPDIR");
         std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillet-XXXXXX";
-        if (mkdtemp(dir.data()) == nullptr)
+        if (mkdtemp(dir.data()) == nullptr) {
+            TraceNotStarted(launch.wine, dir.c_str(), errno);
             return StartResult::NotStarted;
+        }
         tempDir_ = dir;
         std::vector<std::string> variables;
         if (std::getenv("WINEDEBUG") == nullptr) variables.push_back("WINEDEBUG=-all");
@@ -302,6 +348,8 @@ StartResult TrackedCommand::Start(const ToolLaunch& launch, const std::string& a
         std::ofstream file(batch, std::ios::binary);
         file << BatchFileLine(argument, variables) << "\r\n";
         file.close();
+        if (!file)
+            wxLogTrace(kTraceExec, "%s not started: cannot write %s", launch.wine.c_str(), batch.c_str());
         const StartResult started =
             file ? Result(Spawn({launch.wine, "cmd", "/c", WindowsPath(batch)}, variables, -1))
                  : StartResult::NotStarted;

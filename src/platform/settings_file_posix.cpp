@@ -1,6 +1,9 @@
 #include "platform/settings_file.h"
 
 #include "platform/text_encoding.h"
+#include "platform/trace.h"
+
+#include <wx/log.h>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,6 +16,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -154,23 +158,41 @@ bool UsableName(std::string_view name, std::string_view forbidden) {
            name.find_first_of(forbidden) == std::string_view::npos;
 }
 
+// A write that does not happen leaves the old file and tells nobody but the
+// trace; callers commonly have no one to tell.
+bool NotWritten(const std::string& path, const char* why, const char* detail = "") {
+    wxLogTrace(kTraceSettings, "%s not written: %s%s", path.c_str(), why, detail);
+    return false;
+}
+
+bool NotWritten(const std::string& path, const char* step, int error) {
+    wxLogTrace(kTraceSettings, "%s not written: %s: %s", path.c_str(), step, std::strerror(error));
+    return false;
+}
+
 enum class ReadResult { Ok, Missing, Failed };
 
 // Only a regular file is a settings file.  Opening a FIFO would wait for a
 // writer for ever, and a device may act on being opened, so neither is
 // opened for real: the path is looked at first, and the open itself does not
-// block, in case the path was swapped in between.
+// block, in case the path was swapped in between.  On a failure errno tells
+// why; EINVAL stands for a file that is not a regular one.
 ReadResult ReadWholeFile(const std::string& path, std::string& text, struct stat& st) {
     if (::stat(path.c_str(), &st) != 0) {
         return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
     }
-    if (!S_ISREG(st.st_mode)) return ReadResult::Failed;
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return ReadResult::Failed;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
     }
     ReadResult result = ReadResult::Ok;
+    int error = 0;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = S_ISREG(st.st_mode) ? errno : EINVAL;
         result = ReadResult::Failed;
     } else {
         // Read straight into one block of the file's size (and a byte more,
@@ -186,6 +208,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& text, struct stat
             } else if (n == 0) {
                 break;
             } else if (errno != EINTR) {
+                error = errno;
                 result = ReadResult::Failed;
                 break;
             }
@@ -193,6 +216,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& text, struct stat
         text.resize(used);
     }
     ::close(fd);
+    if (result == ReadResult::Failed) errno = error;
     return result;
 }
 
@@ -330,9 +354,9 @@ bool ReplaceFile(const std::string& target, const std::string& content, const st
         // A new file gets the usual mode less the umask; an old file's mode
         // is put on below, and until then nobody else may read the copy.
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : 0644);
-        if (fd < 0 && errno != EEXIST) return false;
+        if (fd < 0 && errno != EEXIST) return NotWritten(target, temp.c_str(), errno);
     }
-    if (fd < 0) return false;
+    if (fd < 0) return NotWritten(target, temp.c_str(), EEXIST);
 
     if (old) {
         // Ownership can only be kept by a privileged user; a failure leaves
@@ -342,12 +366,13 @@ bool ReplaceFile(const std::string& target, const std::string& content, const st
         if (::fchown(fd, old->st_uid, old->st_gid) != 0) {}
         if (::fchmod(fd, old->st_mode & 07777) != 0) {}
     }
-    bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    const char* failed = !WriteAll(fd, content) ? "write" : ::fsync(fd) != 0 ? "fsync" : nullptr;
+    int error = errno;
+    if (::close(fd) != 0 && !failed) failed = "close", error = errno;
+    if (!failed && ::rename(temp.c_str(), target.c_str()) != 0) failed = "rename", error = errno;
+    if (failed) {
         ::unlink(temp.c_str());
-        return false;
+        return NotWritten(target, failed, error);
     }
     // Make the rename itself durable; the new contents are already on disk.
     const int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -393,19 +418,21 @@ bool WriteSettingString(const std::string& path, const std::string& section,
                         const std::string& key, const std::string& value) {
     // A line break would end the line early and the rest would turn into a
     // line of its own; refusing keeps the file as it was.
-    if (HasLineBreakOrNul(value) || !UsableName(section, "]") || !UsableName(key, "=") ||
-        key.front() == ';' || key.front() == '[') {
-        return false;
+    if (HasLineBreakOrNul(value)) return NotWritten(path, "the value holds a line break or NUL");
+    if (!UsableName(section, "]") || !UsableName(key, "=") || key.front() == ';' ||
+        key.front() == '[') {
+        const std::string names = "[" + section + "] " + key;
+        return NotWritten(path, "a name the file cannot hold: ", names.c_str());
     }
     const std::string target = FollowLinks(path);
-    if (target.empty()) return false;
+    if (target.empty()) return NotWritten(path, "its symbolic links cannot be followed");
 
     std::string text;
     struct stat st;
     switch (ReadWholeFile(target, text, st)) {
     case ReadResult::Failed:
         // Replacing a file we cannot read would throw away its other lines.
-        return false;
+        return NotWritten(target, "read", errno);
     case ReadResult::Missing:
         return ReplaceFile(target, WithValue(text, section, key, value), nullptr);
     case ReadResult::Ok:
@@ -413,7 +440,8 @@ bool WriteSettingString(const std::string& path, const std::string& section,
     }
     // The rename would go through a write-protected file, and even root
     // should respect a file the user has marked read-only.
-    if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0) return false;
+    if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)
+        return NotWritten(target, "the file is read-only");
     const std::string updated = WithValue(text, section, key, value);
     if (updated == text) return true;
     return ReplaceFile(target, updated, &st);

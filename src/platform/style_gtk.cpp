@@ -1,11 +1,12 @@
-#include "form/compact_style.h"
+#include "platform/style.h"
 
 #ifdef __WXGTK__
 #include <gtk/gtk.h>
 #endif
 
-namespace quillet {
+namespace quillet::platform {
 
+#ifdef __WXGTK__
 namespace {
 
 // Heights and paddings chosen so that a field line of 24 pixels, a check box
@@ -33,8 +34,9 @@ checkbutton check, radiobutton radio {
 )css";
 
 }  // namespace
+#endif
 
-void InstallCompactStyle() {
+void InstallCompactControls() {
 #ifdef __WXGTK__
     static bool installed = false;
     if (installed) return;
@@ -54,4 +56,4 @@ void InstallCompactStyle() {
 #endif
 }
 
-}  // namespace quillet
+}  // namespace quillet::platform
