@@ -200,7 +200,13 @@ TEST_F(DoIt, LiveOutputEndsAsACopyAfterTheWait) {
         wxString counts[2], note[2];
         for (int live = 0; live < 2; ++live) {
             frame->SetLiveOutput(live == 1);
-            PressDoIt(mode);
+            StartDoIt(mode);
+            // Without live output nothing but the echo shows while the tool runs.
+            if (live == 0 && std::string(mode) == "slow:2") {
+                ASSERT_TRUE(PumpUntil([this] { return Status(0) == "Waiting since 1 sec's"; }, 5000));
+                EXPECT_EQ(PaneText().find("slow line"), std::string::npos);
+            }
+            ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 20000));
             shown[live] = PaneText(), counts[live] = Status(0), note[live] = Status(1);
         }
         EXPECT_EQ(shown[1], shown[0]) << mode;
