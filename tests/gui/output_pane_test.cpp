@@ -1,7 +1,6 @@
 #include "pane/output_pane.h"
 
 #include <fstream>
-#include <ostream>
 
 #include <gtest/gtest.h>
 #include <wx/uiaction.h>
@@ -36,27 +35,6 @@ TEST_F(OutputPaneTest, TypedCharactersChangeNothingWhileArrowsMoveTheCaret) {
     sim.Char(WXK_RIGHT);
     PumpEvents(300);
     EXPECT_EQ(pane->GetInsertionPoint(), 5);
-}
-
-TEST_F(OutputPaneTest, StreamShowsTextOnFlushDecodedAndStopsAtTheLimit) {
-    const wxString decoded = wxString::FromUTF8("echo line\n\ncaf\xc3\xa9\n");
-    pane->SetTextLimit(40);
-    std::ostream& out = pane->OpenStream();
-    pane->Clear();
-    out << "echo line\n\ncaf\xe9\n";  // Windows-1252 é
-    EXPECT_EQ(pane->GetValue(), "");
-    out.flush();
-    EXPECT_EQ(pane->GetValue(), decoded);
-    out << std::string(30, 'x');  // 17 bytes shown: 23 more fit
-    EXPECT_TRUE(out.bad());
-    pane->CloseStream();
-    EXPECT_EQ(pane->GetValue(), decoded + wxString(23, 'x'));
-    // A cleared pane takes a full limit again.
-    std::ostream& again = pane->OpenStream();
-    pane->Clear();
-    EXPECT_TRUE((again << std::string(30, 'y') << std::flush).good());
-    pane->CloseStream();
-    EXPECT_EQ(pane->GetValue(), wxString(30, 'y'));
 }
 
 TEST_F(OutputPaneTest, LoadedFileReplacesTheTextThroughTheSameDecoding) {
