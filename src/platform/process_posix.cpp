@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -139,6 +140,19 @@ std::vector<char*> Environment(const std::vector<std::string>& variables,
     return env;
 }
 
+// The errno a child wrote into its report pipe when its exec failed; none
+// when the exec happened and the pipe closed empty.  Closes the pipe.
+std::optional<int> ReportedExecError(int fd) {
+    int error = 0;
+    ssize_t got;
+    do {
+        got = read(fd, &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    close(fd);
+    if (got != static_cast<ssize_t>(sizeof error)) return std::nullopt;
+    return error;
+}
+
 void TraceNotStarted(const std::string& program, const char* step, int error) {
     wxLogTrace(kTraceExec, "%s not started: %s: %s", program.c_str(), step, std::strerror(error));
 }
@@ -212,14 +226,8 @@ void StartDetached(const std::vector<std::string>& programArgs, const std::vecto
     }
     while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
     }
-    int error = 0;
-    ssize_t got;
-    do {
-        got = read(report[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    close(report[0]);
-    if (got == static_cast<ssize_t>(sizeof error))
-        TraceNotStarted(program, "exec", error);
+    if (const std::optional<int> error = ReportedExecError(report[0]))
+        TraceNotStarted(program, "exec", *error);
 }
 
 TrackedCommand::~TrackedCommand() {
@@ -294,13 +302,8 @@ int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
         TraceNotStarted(program, "fork", forkError);
         return EAGAIN;
     }
-    int error = 0;
-    ssize_t got;
-    do {
-        got = read(report[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    close(report[0]);
-    if (got == static_cast<ssize_t>(sizeof error)) {
+    if (const std::optional<int> reported = ReportedExecError(report[0])) {
+        int error = *reported;
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
         if (error == 0) error = ENOEXEC;
