@@ -2,13 +2,11 @@
 
 #include <cstdio>
 #include <memory>
-#include <utility>
 
 #include <wx/app.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/stockitem.h>
-#include <wx/textctrl.h>
 
 #include "app/app_icons.h"
 #include "app/version.h"
@@ -16,9 +14,8 @@
 #include "form/compact_style.h"
 #include "form/scale.h"
 #include "pane/output_pane.h"
+#include "platform/launch.h"
 #include "platform/message_box.h"
-#include "platform/process.h"
-#include "platform/settings_file.h"
 
 namespace quillet {
 
