@@ -20,7 +20,7 @@ bool MainApp::StartupFailed() { return startupFailed; }
 MainFrame* StartUp(const std::string& dir) {
     const std::optional<Setup> setup = ReadSetup(dir);
     if (!setup) {
-        platform::ShowMessageBox(StartupErrorText(dir + "/quillet.ini"), "Error");
+        platform::ShowMessageBox(StartupErrorText(SettingsPathIn(dir)), "Error");
         return nullptr;
     }
     return StartUp(*setup);

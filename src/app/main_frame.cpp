@@ -35,11 +35,16 @@ const char kHistoryText[] =
     "    (Doesn't affect nor quillet nor Win)\n"
     "  - huge output from ham isn't displayed by quillet (4k?)";
 
+namespace {
+// The window's width, which also stays the width of the form and the pane.
+int FirstWidth(int scaleBase) { return Scaled(Scaled(240, scaleBase), scaleBase); }
+}  // namespace
+
 MainFrame::MainFrame(const Setup& setup, int scaleBase)
     : wxFrame(nullptr, wxID_ANY, kProductName, wxPoint(Scaled(31, scaleBase), Scaled(31, scaleBase)),
               // The window's first size counts the scale in twice; the fit
               // below sets what shows.
-              wxSize(Scaled(Scaled(240, scaleBase), scaleBase),
+              wxSize(FirstWidth(scaleBase),
                      Scaled(Scaled(280, scaleBase), scaleBase)),
               wxDEFAULT_FRAME_STYLE, "frame"),
       setup_(setup),
@@ -50,7 +55,7 @@ MainFrame::MainFrame(const Setup& setup, int scaleBase)
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &MainFrame::OnCharHook, this);
 
-    const int width = Scaled(Scaled(240, scaleBase), scaleBase);
+    const int width = FirstWidth(scaleBase);
     SetTitle(wxString(kProductName) + kVersionText);
     SetIcons(AppIcons());
     MakeStatusBar();

@@ -7,7 +7,7 @@ namespace quillet {
 std::optional<Setup> ReadSetup(const std::string& dir) {
     Setup setup;
     setup.dir = dir;
-    setup.settingsPath = dir + "/quillet.ini";
+    setup.settingsPath = SettingsPathIn(dir);
     setup.hamDir = platform::ReadSettingString(setup.settingsPath, "Setup", "HamDir", "");
     if (setup.hamDir.empty()) return std::nullopt;
     setup.waitForSys = WaitForSysFromSetting(

@@ -14,6 +14,9 @@ struct Setup {
     int waitForSys = 1;         // seconds to sleep after starting the tool; never 0
 };
 
+// Where the settings file of a working directory is.
+inline std::string SettingsPathIn(const std::string& dir) { return dir + "/quillet.ini"; }
+
 // The setup the settings file in dir gives; none when it names no HamDir.
 std::optional<Setup> ReadSetup(const std::string& dir);
 
