@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "platform/windows_line.h"
+
 namespace quillet {
 
 namespace {
@@ -124,8 +126,8 @@ Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platfo
     // No command chosen yet: the tool runs without a verb.
 
     // A line break would end the command line there and make the rest a
-    // command of its own.
-    if (arg.find_first_of("\r\n") != std::string::npos)
+    // command of its own; so would whatever else ends a line of a batch file.
+    if (arg.find_first_of(platform::kInterpreterLineEnds) != std::string::npos)
         return Refuse(kLineBreak);
 
     Composition c;
