@@ -57,8 +57,9 @@ Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platfo
 
     // The tool's name is glued to the redirection and one blank follows it:
     // the interpreter sees "ham.exe>ham.txt " and then the verb.  A path with
-    // a blank is quoted, or the interpreter would take its first word.
-    std::string arg = platform::QuotedWhereBlank(platform.programDir + platform.separator + "ham.exe");
+    // a blank is quoted, or the interpreter would take its first word; so is
+    // one with a character the interpreter reads itself.
+    std::string arg = platform::QuotedForInterpreter(platform.programDir + platform.separator + "ham.exe");
     arg += ">ham.txt ";
 
     // Field values go in exactly as typed: a quote or ">" in a field is the
