@@ -132,6 +132,7 @@ const std::string* Variable(std::string_view name, const std::vector<std::string
 bool InterpreterTakesLine(std::string_view line, const std::vector<std::string>& variables,
                           InterpreterInput input) {
     const bool batch = input == InterpreterInput::BatchFile;
+    if (line.find_first_of(kInterpreterLineEnds) != std::string_view::npos) return false;
     if (Utf16Units(line) > kInterpreterLineLimit - (batch ? 1 : 0)) return false;
     std::size_t expanded = 0;
     for (std::size_t i = 0; i < line.size();) {

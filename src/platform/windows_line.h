@@ -51,9 +51,9 @@ inline constexpr std::string_view kInterpreterLineEnds{"\n\r\x1a\0", 4};
 
 enum class InterpreterInput { CommandLine, BatchFile };
 
-// Whether the interpreter runs line whole: as it reads it, and once it has
-// put in each %NAME% that variables ("NAME=value", UTF-8) name, neither may
-// pass kInterpreterLineLimit.  From a batch file "%%" gives one "%", and the
+// Whether the interpreter runs line whole: it holds no line end, and as the
+// interpreter reads it, and once it has put in each %NAME% that variables
+// ("NAME=value", UTF-8) name, it does not pass kInterpreterLineLimit.  From a batch file "%%" gives one "%", and the
 // line must leave room for its end: one that fills the interpreter's buffer
 // cannot be told from a cut one (Wine then warns that it may be cut).
 bool InterpreterTakesLine(std::string_view line, const std::vector<std::string>& variables,
