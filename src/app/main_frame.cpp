@@ -35,7 +35,12 @@ const char kHistoryText[] =
     "    (Doesn't affect nor quillet nor Win)\n"
     "  - huge output from ham isn't displayed by quillet (4k?)";
 
+const char kTextCutNotice[] = "Paste cut: the field is full";
+
 namespace {
+// How long the notice of a cut paste stays.
+constexpr int kTextCutNoticeMillis = 8000;
+
 // The window's width, which also stays the width of the form and the pane.
 int FirstWidth(int scaleBase) { return Scaled(Scaled(240, scaleBase), scaleBase); }
 }  // namespace
@@ -49,7 +54,8 @@ MainFrame::MainFrame(const Setup& setup, int scaleBase)
               wxDEFAULT_FRAME_STYLE, "frame"),
       setup_(setup),
       scaleBase_(scaleBase),
-      fonts_(MakeFonts(scaleBase)) {
+      fonts_(MakeFonts(scaleBase)),
+      textCutTimer_(this) {
     Bind(wxEVT_MENU, &MainFrame::OnMenuCommand, this);
     Bind(wxEVT_SIZE, &MainFrame::OnSize, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
@@ -67,6 +73,11 @@ MainFrame::MainFrame(const Setup& setup, int scaleBase)
     form_->SetCommandSelectedHandler([this] {
         SetStatusText(wxEmptyString, 0);
         SetStatusText(wxEmptyString, 1);
+    });
+    form_->SetTextCutHandler([this] { SayTextCut(); });
+    Bind(wxEVT_TIMER, [this](wxTimerEvent& event) {
+        if (&event.GetTimer() != &textCutTimer_) return event.Skip();
+        if (GetStatusBar()->GetStatusText(1) == kTextCutNotice) SetStatusText(wxEmptyString, 1);
     });
     pane_ = new OutputPane(this, 0, Px(94), width, Px(265));
     pane_->SetFont(fonts_.pane);
@@ -98,6 +109,11 @@ void MainFrame::MakeStatusBar() {
 
 void MainFrame::SetStatus(int field, const std::string& text) {
     SetStatusText(wxString::FromUTF8(text), field);
+}
+
+void MainFrame::SayTextCut() {
+    SetStatusText(kTextCutNotice, 1);
+    textCutTimer_.StartOnce(kTextCutNoticeMillis);
 }
 
 void MainFrame::OnDoIt() {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include <wx/frame.h>
+#include <wx/timer.h>
 
 #include "app/fonts.h"
 #include "app/setup.h"
@@ -55,6 +56,9 @@ private:
     // Builds the first menu (exit) and the help menu (About, History).
     void BuildMenus();
     void OnRunEnded();
+    // A paste cut at a field's end: said in status field 1 for a while,
+    // unless something else takes the field first.
+    void SayTextCut();
     // Design units in pixels at the window's scale.
     int Px(int designUnits) const;
 
@@ -70,7 +74,11 @@ private:
     std::string focusAfterRun_;
     wxWindow* focusBeforeRun_ = nullptr;
     bool liveOutput_ = platform::kOutputReadableWhileWritten;
+    wxTimer textCutTimer_;
 };
+
+// Status field 1 after a paste that a field could not hold whole.
+extern const char kTextCutNotice[];
 
 // The pane's height under a form of formHeight in a client area of
 // clientHeight (the status bar not part of it): never negative.

@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "platform/windows_line.h"
+
 namespace quillet {
 
 namespace {
@@ -55,8 +57,9 @@ Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platfo
 
     // The tool's name is glued to the redirection and one blank follows it:
     // the interpreter sees "ham.exe>ham.txt " and then the verb.  A path with
-    // a blank is quoted, or the interpreter would take its first word.
-    std::string arg = platform::QuotedWhereBlank(platform.programDir + platform.separator + "ham.exe");
+    // a blank is quoted, or the interpreter would take its first word; so is
+    // one with a character the interpreter reads itself.
+    std::string arg = platform::QuotedForInterpreter(platform.programDir + platform.separator + "ham.exe");
     arg += ">ham.txt ";
 
     // Field values go in exactly as typed: a quote or ">" in a field is the
@@ -124,8 +127,8 @@ Composition ComposeCommandLine(const FormValues& v, const PlatformParams& platfo
     // No command chosen yet: the tool runs without a verb.
 
     // A line break would end the command line there and make the rest a
-    // command of its own.
-    if (arg.find_first_of("\r\n") != std::string::npos)
+    // command of its own; so would whatever else ends a line of a batch file.
+    if (arg.find_first_of(platform::kInterpreterLineEnds) != std::string::npos)
         return Refuse(kLineBreak);
 
     Composition c;

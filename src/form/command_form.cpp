@@ -129,6 +129,9 @@ CommandForm::CommandForm(wxWindow* parent, const FormLook& look, const std::stri
                 : wxString();
             auto* field = new wxTextCtrl(this, wxID_ANY, value, at, wxSize(Px(row.width), -1));
             platform::KeepFirstLineOfPaste(*field);
+            platform::SayWhenInsertionCut(*field, [this] {
+                if (textCutHandler_) textCutHandler_();
+            });
             control = field;
             break;
         }

@@ -57,6 +57,8 @@ public:
     void SetCommandSelectedHandler(std::function<void()> handler) {
         commandSelectedHandler_ = std::move(handler);
     }
+    // What runs when a text field keeps less of a paste than it was given.
+    void SetTextCutHandler(std::function<void()> handler) { textCutHandler_ = std::move(handler); }
 
     // The control of a role, for code that walks the command table.
     wxWindow* ArgControl(Arg role) const { return argControls_[static_cast<int>(role)]; }
@@ -85,6 +87,7 @@ private:
     wxStaticText* heading_ = nullptr;
     std::function<void()> doItHandler_;
     std::function<void()> commandSelectedHandler_;
+    std::function<void()> textCutHandler_;
     wxTimer fitTimer_;
     int fitRounds_ = 0;
     long fitCount_ = 0;

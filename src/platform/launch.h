@@ -50,8 +50,9 @@ ToolLaunch CurrentToolLaunch(const std::string& hamDir, const std::string& wineS
 // Wine maps to the root; "/" becomes "\".
 std::string WindowsPath(const std::string& path);
 
-// Quotes a program's path for a command line when it holds a blank.
-std::string QuotedWhereBlank(const std::string& path);
+// Quotes a program's path for a command line when it holds a blank or a
+// character the interpreter would read itself: ^ < > & |.
+std::string QuotedForInterpreter(const std::string& path);
 
 // The line as a one-line batch file for Wine's interpreter, with "@" so that
 // it is not echoed and "%" doubled so that it stays a percent sign.  Text

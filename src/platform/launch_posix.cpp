@@ -69,8 +69,8 @@ std::string WindowsPath(const std::string& path) {
     return windows;
 }
 
-std::string QuotedWhereBlank(const std::string& path) {
-    return path.find_first_of(" \t") == std::string::npos ? path : '"' + path + '"';
+std::string QuotedForInterpreter(const std::string& path) {
+    return path.find_first_of(" \t^<>&|") == std::string::npos ? path : '"' + path + '"';
 }
 
 ToolLaunch ChooseToolLaunch(const std::string& hamDir, const char* comspec,

@@ -45,11 +45,13 @@ public:
     // Starts a composed line the way launch says: argument is everything of
     // the line after the interpreter's switch (the whole line when there is
     // no interpreter).  Under Wine the line goes into a batch file in a
-    // private temporary directory, removed once the command has ended.  A
-    // program started directly gets the line's last ">" file as its standard
-    // output; when that file or the program cannot be opened, the command
+    // private temporary directory, removed once the command has ended; a
+    // line longer than the interpreter takes whole is LineTooLong and
+    // nothing starts.  A program started directly gets the line's last ">"
+    // file as its standard output and its last "<" file as its standard
+    // input; when such a file or the program cannot be opened, the command
     // counts as started and ended at once, with the reason as its error
-    // output and the status a shell would give (1, or 126 / 127).
+    // output and the status the interpreter would give (1, or 126 / 127).
     StartResult Start(const ToolLaunch& launch, const std::string& argument);
     // switchArg is the switch without blanks ("-c"); argument is everything
     // of the line after the switch.  Where the system offers it, the started
@@ -74,9 +76,10 @@ public:
 private:
     // Starts argv (argv[0] found along PATH when it has no "/") with the
     // variables added to the environment; outputFd < 0: standard output on
-    // /dev/null.  Gives 0 or the error that kept the program from starting.
+    // /dev/null, inputFd < 0: standard input from it.  Gives 0 or the error
+    // that kept the program from starting.
     int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& variables,
-              int outputFd);
+              int outputFd, int inputFd = -1);
     void EndAtStart(const std::string& reason, int status);
     void Reap();
     void RemoveTemporaryFiles();

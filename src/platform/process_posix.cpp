@@ -238,7 +238,7 @@ TrackedCommand::~TrackedCommand() {
 }
 
 int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
-                          const std::vector<std::string>& variables, int outputFd) {
+                          const std::vector<std::string>& variables, int outputFd, int inputFd) {
     if (pid_ > 0 || endedAtStart_)
         return EBUSY;  // one run per object
     if (errorFd_ >= 0)
@@ -251,7 +251,8 @@ int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
     std::vector<char*> argv = Arguments(programArgs);
     std::vector<std::string> storage;
     std::vector<char*> env = Environment(variables, storage);
-    const int nullIn = AboveStdio(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    const int nullIn = inputFd >= 0 ? AboveStdio(fcntl(inputFd, F_DUPFD_CLOEXEC, 3))
+                                    : AboveStdio(open("/dev/null", O_RDONLY | O_CLOEXEC));
     const int nullOut = outputFd >= 0 ? AboveStdio(fcntl(outputFd, F_DUPFD_CLOEXEC, 3))
                                       : AboveStdio(open("/dev/null", O_WRONLY | O_CLOEXEC));
     const int errorOut = errorFd_ >= 0 ? errorFd_ : nullOut;
@@ -338,6 +339,13 @@ StartResult TrackedCommand::Start(const ToolLaunch& launch, const std::string& a
             return StartResult::NotStarted;
         // Handed to Wine as arguments, the line would be quoted anew on its
         // way to the interpreter; a batch file reaches it as written.
+        std::vector<std::string> variables;
+        if (std::getenv("WINEDEBUG") == nullptr) variables.push_back("WINEDEBUG=-all");
+        const std::string batchLine = BatchFileLine(argument, variables);
+        // A longer line the interpreter would cut, and run its rest as
+        // commands of their own.
+        if (!InterpreterTakesLine(batchLine, variables, InterpreterInput::BatchFile))
+            return StartResult::LineTooLong;
         const char* tmp = std::getenv("TMPDIR");
         std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillet-XXXXXX";
         if (mkdtemp(dir.data()) == nullptr) {
@@ -345,11 +353,9 @@ StartResult TrackedCommand::Start(const ToolLaunch& launch, const std::string& a
             return StartResult::NotStarted;
         }
         tempDir_ = dir;
-        std::vector<std::string> variables;
-        if (std::getenv("WINEDEBUG") == nullptr) variables.push_back("WINEDEBUG=-all");
         const std::string batch = dir + "/run.bat";
         std::ofstream file(batch, std::ios::binary);
-        file << BatchFileLine(argument, variables) << "\r\n";
+        file << batchLine << "\r\n";
         file.close();
         if (!file)
             wxLogTrace(kTraceExec, "%s not started: cannot write %s", launch.wine.c_str(), batch.c_str());
@@ -365,21 +371,30 @@ StartResult TrackedCommand::Start(const ToolLaunch& launch, const std::string& a
     const ToolLine line = ParseToolLine(argument);
     if (line.arguments.empty() || line.arguments[0].empty())
         return StartResult::NotStarted;
-    int output = -1;
-    for (const OutputRedirection& redirection : line.outputs) {
-        if (output >= 0) close(output);
-        // Every file named is made, as the Windows interpreter makes them;
-        // the last one gets the output.
-        output = open(redirection.file.c_str(),
-                      O_WRONLY | O_CREAT | O_CLOEXEC | (redirection.append ? O_APPEND : O_TRUNC), 0666);
-        if (output < 0) {
-            EndAtStart(redirection.file + ": " + std::strerror(errno), 1);
+    int output = -1, input = -1;
+    for (const Redirection& redirection : line.redirections) {
+        int& fd = redirection.input ? input : output;
+        if (fd >= 0) close(fd);
+        // Every file named is opened in turn, and every output file made, as
+        // the Windows interpreter does; the last of each way is the tool's.
+        fd = redirection.input
+                 ? open(redirection.file.c_str(), O_RDONLY | O_CLOEXEC)
+                 : open(redirection.file.c_str(),
+                        O_WRONLY | O_CREAT | O_CLOEXEC | (redirection.append ? O_APPEND : O_TRUNC), 0666);
+        if (fd < 0) {
+            const int error = errno;
+            if (output >= 0) close(output);
+            if (input >= 0) close(input);
+            EndAtStart(redirection.input && error == ENOENT ? "The system cannot find the file specified."
+                                                            : redirection.file + ": " + std::strerror(error),
+                       1);
             return StartResult::Started;
         }
     }
     // A tool that cannot be started fails as a shell would report it.
-    const int error = Spawn(line.arguments, {}, output);
+    const int error = Spawn(line.arguments, {}, output, input);
     if (output >= 0) close(output);
+    if (input >= 0) close(input);
     if (error == E2BIG) return StartResult::LineTooLong;
     if (error != 0)
         EndAtStart(line.arguments[0] + ": " + std::strerror(error), error == ENOENT ? 127 : 126);

@@ -3,6 +3,7 @@
 // toolkit's wide strings, which costs more than the insertion itself when a
 // run hands over tens of megabytes.
 #include <cstddef>
+#include <functional>
 
 class wxTextCtrl;
 
@@ -33,5 +34,10 @@ void EndBulkAppend(wxTextCtrl& control);
 // A single-line field keeps only the first line of a paste: a line break
 // must never reach a command line.
 void KeepFirstLineOfPaste(wxTextCtrl& field);
+
+// Calls onCut whenever a single-line field keeps less of a text put into it
+// (a paste, a set value) than it was given: the toolkit's fields end at
+// 65,534 bytes and cut the rest without a word.
+void SayWhenInsertionCut(wxTextCtrl& field, std::function<void()> onCut);
 
 }  // namespace quillet::platform

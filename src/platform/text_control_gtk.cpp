@@ -108,6 +108,44 @@ void KeepFirstLineOfPaste(wxTextCtrl& field) {
 #endif
 }
 
+#ifdef __WXGTK__
+namespace {
+// What an insertion was given, looked at before the field takes it and
+// compared with what it took afterwards.
+struct InsertionWatch {
+    std::function<void()> onCut;
+    gint lengthBefore = 0, given = 0;
+};
+
+void BeforeInsertion(GtkEditable* editable, const gchar* text, gint bytes, gint*, gpointer data) {
+    auto* watch = static_cast<InsertionWatch*>(data);
+    watch->lengthBefore = gtk_entry_get_text_length(GTK_ENTRY(editable));
+    watch->given = static_cast<gint>(g_utf8_strlen(text, bytes));
+}
+
+void AfterInsertion(GtkEditable* editable, const gchar*, gint, gint*, gpointer data) {
+    auto* watch = static_cast<InsertionWatch*>(data);
+    if (gtk_entry_get_text_length(GTK_ENTRY(editable)) - watch->lengthBefore < watch->given && watch->onCut)
+        watch->onCut();
+}
+
+void DeleteWatch(gpointer data, GClosure*) { delete static_cast<InsertionWatch*>(data); }
+}  // namespace
+#endif
+
+void SayWhenInsertionCut(wxTextCtrl& field, std::function<void()> onCut) {
+#ifdef __WXGTK__
+    GtkWidget* widget = field.GetConnectWidget();
+    if (!GTK_IS_ENTRY(widget)) return;
+    auto* watch = new InsertionWatch{std::move(onCut)};
+    g_signal_connect_data(widget, "insert-text", G_CALLBACK(BeforeInsertion), watch, DeleteWatch,
+                          GConnectFlags(0));
+    g_signal_connect_data(widget, "insert-text", G_CALLBACK(AfterInsertion), watch, nullptr, G_CONNECT_AFTER);
+#else
+    (void)field, (void)onCut;
+#endif
+}
+
 bool FollowsEnd(wxTextCtrl& control) {
 #ifdef __WXGTK__
     return g_object_get_data(G_OBJECT(control.GetConnectWidget()), kFollowsKey) != nullptr;

@@ -234,14 +234,20 @@ TEST_F(CommandFormTest, GoBoxShowsTheGroupNameAndMovesTheFocus) {
     toggleGo(true);
 }
 
-TEST_F(CommandFormTest, APasteOfTwoLinesKeepsTheFirst) {
+// A paste keeps its first line; one past what a field holds is cut there,
+// and the status bar says so.
+TEST_F(CommandFormTest, APasteKeepsItsFirstLineAndSaysWhenCut) {
     f->SelectCommand(CmdType);
-    const struct { Arg field; const char* paste; const char* kept; } cases[] = {
-        {Arg::ArgumentField, "de.test\ntouch made", "de.test"},
-        {Arg::NumberField, "12\r\n34", "12"},
+    const std::string big(70000, 'x');
+    const struct { Arg field; std::string paste, kept; const char* status1; } cases[] = {
+        {Arg::ArgumentField, "de.test\ntouch made", "de.test", ""},
+        {Arg::NumberField, "12\r\n34", "12", ""},
+        {Arg::ArgumentField, big, big.substr(0, 65534), "Paste cut: the field is full"},
     };
     for (const auto& c : cases) {
         wxTextCtrl* field = f->Field(c.field);
+        field->Clear();
+        frame->SetStatus(1, "");
         ASSERT_TRUE(testing::FocusAndWait(field));
         ASSERT_TRUE(wxTheClipboard->Open());
         wxTheClipboard->SetData(new wxTextDataObject(c.paste));
@@ -249,6 +255,7 @@ TEST_F(CommandFormTest, APasteOfTwoLinesKeepsTheFirst) {
         wxUIActionSimulator().Char('v', wxMOD_CONTROL);
         EXPECT_TRUE(PumpUntil([&] { return !field->IsEmpty(); }, 1000));
         EXPECT_EQ(field->GetValue(), c.kept);
+        EXPECT_EQ(Status(1), c.status1);
     }
 }
 

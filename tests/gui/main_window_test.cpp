@@ -115,6 +115,7 @@ void ExpectStatusTextsFit(MainFrame* frame) {
         "Esc cancels the run",                "Exit status 255",
         "Cancelled: output may be incomplete", "The tool could not be started",
         "Command line too long",              "Wine not found: install wine",
+        "Paste cut: the field is full",
     };
     wxStatusBar* bar = frame->GetStatusBar();
     wxClientDC dc(bar);

@@ -125,6 +125,16 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
         {"a missing interpreter", CmdHelp, [] { setenv("COMSPEC", "/nonexistent/interpreter", 1); },
          "lines:1", Echo("/nonexistent/interpreter") + "help grep", "Coudn't open \"ham.txt\n", "",
          "The tool could not be started", "", RunEnd::NotOpened},
+        // "<" is the interpreter's: standard input from the file, and
+        // nothing runs when it is missing.
+        {"input from a file", CmdHelp, [this] {
+             std::ofstream(dir + "/in.txt") << "from in.txt\n";
+             Field(Arg::ArgumentField)->ChangeValue("<in.txt x^>y");
+         }, "stdin", Echo() + "help <in.txt x^>y", "from in.txt\n\n", "1 line(s), 11 char(s)", "",
+         "help\nx>y\n----\n"},
+        {"a missing input file", CmdHelp, [this] { Field(Arg::ArgumentField)->ChangeValue("< nofile"); },
+         "stdin", Echo() + "help < nofile", "\n\n[error output]\nThe system cannot find the file specified.\n",
+         "0 line(s), 0 char(s)", "Exit status 1", ""},
         // A missing tool: the interpreter's complaint instead of a silent 0 lines.
         {"a missing tool", CmdInfo, [this] { Open("[Setup]\nHamDir=" + dir + "/nowhere\n"); },
          "lines:1", "", "nowhere/ham.exe", "0 line(s), 0 char(s)", "Exit status 127"},

@@ -22,6 +22,7 @@
 #include "exec/run_job.h"
 #include "form/command_form.h"
 #include "gui_support.h"
+#include "platform/windows_line.h"
 
 namespace quillet {
 namespace {
@@ -65,17 +66,23 @@ protected:
         Open("[Setup]\nHamDir=" + hamDir + "\n");
     }
     // HamDir as Windows names it, with the program, quoted for its blank.
-    std::string Program() const {
-        std::string path = "Z:" + hamDir + "/ham.exe";
+    std::string Program() const { return '"' + WindowsName(hamDir + "/ham.exe") + '"'; }
+    static std::string WindowsName(std::string path) {
         for (char& c : path)
             if (c == '/') c = '\\';
-        return '"' + path + '"';
+        return "Z:" + path;
+    }
+    // The Help argument that makes the batch line "@" + the line exactly
+    // as long as the interpreter runs whole.
+    std::string LongestHelpArgument() const {
+        return std::string(platform::kInterpreterLineLimit - 1 - (Program() + ">ham.txt help ").size() - 1, 'x');
     }
     std::string hamDir;
 };
 
 TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
     const char* output = "Gr\xc3\xbc\xc3\x9f" "e aus M\xc3\xbcnchen\n\xc3\x84rger \xc3\xbc" "ber \xc3\x96l\n";
+    const std::string longest = LongestHelpArgument();
     const struct {
         int command;
         std::function<void(CommandForm&)> fill;
@@ -104,6 +111,9 @@ TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
          },
          "import -go\"de.test\" a.msg \"b c.msg\"", "import -go\"de.test\" a.msg \"b c.msg\"",
          "import\n-gode.test\na.msg\nb c.msg\n"},
+        // The longest line the interpreter runs whole reaches the tool whole.
+        {CmdHelp, [&longest](CommandForm& f) { f.Field(Arg::ArgumentField)->ChangeValue(longest); },
+         "help " + longest, "help " + longest, "help\n" + longest + "\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tail);
@@ -127,6 +137,28 @@ TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
     EXPECT_EQ(ReadFile(dir + "/ham.txt"), "");
     EXPECT_EQ(ReadFile(dir + "/out.txt").size(), 34u);  // CR LF line ends
     EXPECT_EQ(Status(0), "0 line(s), 0 char(s)");
+}
+
+// A longer line the interpreter would cut and run its rest as commands:
+// one character more, the same through the variables that carry text
+// outside ASCII, and a field whose tail would be a command of its own.
+TEST_F(DoItUnderWine, ALineTheInterpreterWouldCutIsNeverRun) {
+    std::string accents;
+    for (int i = 0; i < 8200; ++i) accents += "\xc3\xa9";
+    const std::string injected = WindowsName(dir + "/injected.txt");
+    for (const std::string& argument : {LongestHelpArgument() + "x", accents,
+                                        '"' + std::string(8151, 'x') + "echo PWNED>" + injected}) {
+        form->SelectCommand(CmdHelp);
+        Field(Arg::ArgumentField)->ChangeValue(wxString::FromUTF8(argument));
+        PressDoIt("", 30000);
+        EXPECT_EQ(PaneText(), "C:\\windows\\system32\\cmd.exe /c " + Program() + ">ham.txt help " + argument +
+                                  "\n\nThe command line is too long for this system.\n");
+        EXPECT_EQ(Status(1), "Command line too long");
+        EXPECT_EQ(LastEnd(), RunEnd::NotOpened);
+        EXPECT_FALSE(fs::exists(dir + "/args.log")) << "the tool ran";
+        EXPECT_FALSE(fs::exists(dir + "/injected.txt")) << "the field's tail ran";
+        EXPECT_EQ(BatchFiles(), "");
+    }
 }
 
 TEST_F(DoItUnderWine, EscapeLeavesNoProcessOfTheTool) {

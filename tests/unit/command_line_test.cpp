@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace quillet {
 namespace {
 
@@ -92,8 +95,9 @@ TEST(ComposeCommandLine, Refusals) {
     EXPECT_EQ(c.focus, "");
     EXPECT_TRUE(ComposeCommandLine(Filled("grep", {{"searchExpr", " "}}), kPosix).ok);
 
-    // A line break in any field would end the line there.
-    for (const char* text : {"a\nb", "a\r"})
+    // A line break in any field would end the line there; in a batch file
+    // so would Ctrl-Z and NUL.
+    for (const std::string& text : std::vector<std::string>{"a\nb", "a\r", "a\x1a" "b", {"a\0b", 3}})
         for (const char* field : {"searchExpr", "groupExpr"})
             EXPECT_EQ(Refusal(ComposeCommandLine(Filled("grep", {{field, text}}), kPosix)),
                       "A field holds a line break: a command line is one line.\nExecution cancelled");

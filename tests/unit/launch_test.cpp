@@ -66,8 +66,9 @@ TEST_F(Launch, ComspecWinsThenWineForWindowsProgramsElseDirect) {
 TEST(LaunchText, WindowsPathsQuotesAndTheBatchLine) {
     EXPECT_EQ(WindowsPath("/srv/my ham"), "Z:\\srv\\my ham");
     EXPECT_EQ(WindowsPath("../ham"), "..\\ham");
-    EXPECT_EQ(QuotedWhereBlank("/a b/ham.exe"), "\"/a b/ham.exe\"");
-    EXPECT_EQ(QuotedWhereBlank("/ab/ham.exe"), "/ab/ham.exe");
+    EXPECT_EQ(QuotedForInterpreter("/a b/ham.exe"), "\"/a b/ham.exe\"");
+    EXPECT_EQ(QuotedForInterpreter("/ab/ham.exe"), "/ab/ham.exe");
+    EXPECT_EQ(QuotedForInterpreter("/a^b/ham.exe"), "\"/a^b/ham.exe\"");
     std::vector<std::string> variables;
     EXPECT_EQ(BatchFileLine("x>ham.txt grep \"100% caf\xc3\xa9\" \xc3\xa4%PATH%", variables),
               "@x>ham.txt grep \"100%% caf%QUILLET_TEXT_1%\" %QUILLET_TEXT_2%%%PATH%%");
