@@ -147,46 +147,5 @@ TEST_F(PlatformProcess, TerminateAndDestructorEndTheWholeGroupWithinASecond) {
     EXPECT_TRUE(NoZombie());
 }
 
-// The program's end, whatever it is, ends the whole group of a run and takes
-// its batch file along: the "program" here is a forked copy of the test that
-// starts a run and waits to be killed.
-TEST_F(PlatformProcess, AKilledProgramLeavesNoProcessOfTheRunAndNoBatchFile) {
-    std::ofstream("wine") << "#!/bin/sh\nsleep 600 & echo $! >child.pid; wait\n";
-    chmod("wine", 0755);
-    ToolLaunch wine;
-    wine.way = LaunchWay::Wine;
-    wine.wine = dir_ + "/wine";
-    ToolLaunch shell;
-    shell.way = LaunchWay::Interpreter;
-    shell.interpreter = "/bin/sh";
-    const auto batchDirs = [this] {
-        int found = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(dir_))
-            found += entry.path().filename().string().rfind("quillet-", 0) == 0;
-        return found;
-    };
-    for (int signal : {SIGKILL, SIGTERM}) {
-        for (const ToolLaunch* launch : {&wine, &shell}) {
-            SCOPED_TRACE(std::to_string(signal) + (launch == &wine ? " wine" : " shell"));
-            unlink("child.pid");
-            const pid_t program = fork();
-            if (program == 0) {
-                setenv("TMPDIR", dir_.c_str(), 1);
-                TrackedCommand command;
-                if (command.Start(*launch, "sleep 600 & echo $! >child.pid; wait") == StartResult::Started)
-                    for (;;) pause();
-                _exit(1);
-            }
-            pid_t child = 0;
-            ASSERT_TRUE(WaitUntil([&] { return std::istringstream(ReadFile("child.pid")) >> child, child; }));
-            EXPECT_EQ(batchDirs(), launch == &wine);
-            kill(program, signal);
-            waitpid(program, nullptr, 0);
-            EXPECT_TRUE(WaitUntil([&] { return Gone(child); }, 2000ms)) << child;
-            EXPECT_TRUE(WaitUntil([&] { return batchDirs() == 0; }, 2000ms));
-        }
-    }
-}
-
 }  // namespace
 }  // namespace quillet::platform
