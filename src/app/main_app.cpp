@@ -6,7 +6,6 @@
 #include "platform/environment.h"
 #include "platform/launch.h"
 #include "platform/message_box.h"
-#include "platform/process.h"
 #include "platform/style.h"
 
 namespace quillet {
@@ -28,7 +27,6 @@ MainFrame* StartUp(const std::string& dir) {
 
 MainFrame* StartUp(const Setup& setup) {
     platform::StartServer(setup.hamDir, setup.wine);
-    platform::EndCommandsWhenProgramEnds();
 
     platform::InstallCompactControls();
     auto* frame = new MainFrame(setup, ScaleBaseForScreenWidth(platform::ScreenWidth()));

@@ -19,14 +19,15 @@ void StartDetached(const std::string& program);
 void StartDetached(const std::vector<std::string>& argv, const std::vector<std::string>& variables);
 
 // One console-tool run, in the current directory, with standard input
-// from /dev/null and no terminal (a session of its own, which is also its
-// process group).  Standard output goes to /dev/null when an interpreter
-// runs the line: the line redirects the tool's output itself, and nothing the
-// interpreter prints outside that redirection should reach whatever terminal
-// the program was started from.
-// Standard error goes to an anonymous temporary file, which no amount of
-// output can block, and is kept for the caller.  None of this program's own
-// file descriptors reach the command.
+// from /dev/null, no terminal and a process group of its own.  Standard
+// output goes to /dev/null when an interpreter runs the line: the line
+// redirects the tool's output itself, and nothing the interpreter prints
+// outside that redirection should reach whatever terminal the program was
+// started from.  Standard error goes to an anonymous temporary file, which no
+// amount of output can block, and is kept for the caller.  None of this
+// program's own file descriptors reach the command.  However this program
+// ends, killed outright included, the run's whole group is ended with it and
+// its temporary files are removed.
 
 // Why a command did not start.
 enum class StartResult {
@@ -54,9 +55,7 @@ public:
     // output and the status the interpreter would give (1, or 126 / 127).
     StartResult Start(const ToolLaunch& launch, const std::string& argument);
     // switchArg is the switch without blanks ("-c"); argument is everything
-    // of the line after the switch.  Where the system offers it, the started
-    // interpreter is ended by the kernel should this program die without a
-    // chance to end it (a hard kill).
+    // of the line after the switch.
     StartResult Start(const std::string& interpreter, const std::string& switchArg,
                       const std::string& argument);
     // True while the started command is still running; reaps it once ended.
@@ -83,6 +82,7 @@ private:
     void EndAtStart(const std::string& reason, int status);
     void Reap();
     void RemoveTemporaryFiles();
+    void CloseOurs();
 
     std::string tempDir_;  // the batch file's directory, while there is one
     bool endedAtStart_ = false;
@@ -90,13 +90,8 @@ private:
     int exitStatus_ = -1;
     int errorFd_ = -1;
     bool reaped_ = false;
+    int oursFd_ = -1;  // while open, the watchdog lets the command run
 };
-
-// Makes this program end the process groups of the commands it still runs
-// when it ends for a reason it can see: SIGTERM, SIGHUP or SIGINT, exit(),
-// or the loss of the display connection.  Call it once at start-up, after
-// the display is open.
-void EndCommandsWhenProgramEnds();
 
 // The run's stand-in for "ham.txt cannot be opened while the tool still
 // writes it": the file counts as not yet readable while the command that

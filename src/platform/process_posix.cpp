@@ -1,5 +1,4 @@
 #include "platform/process.h"
-#include "platform/program_end.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,7 +8,9 @@
 #include <fstream>
 #include <optional>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/prctl.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -106,19 +107,23 @@ std::string FindProgram(const std::string& name) {
     return name;  // execv fails with ENOENT, as it should
 }
 
-// Closes every descriptor from first on but keep (in a forked child).
-void CloseFrom(int first, int keep) {
-    if (keep >= first) {
-        if (keep > first && close_range(static_cast<unsigned>(first), static_cast<unsigned>(keep - 1), 0) != 0) {
-            for (int fd = first; fd < keep; ++fd)
-                close(fd);
-        }
-        first = keep + 1;
-    }
-    if (close_range(static_cast<unsigned>(first), ~0U, 0) != 0) {
-        for (long fd = first; fd < 65536; ++fd)
+// Closes the descriptors first to last (in a forked child).
+void CloseRange(int first, long last) {
+    if (first > last) return;
+    if (close_range(static_cast<unsigned>(first), last >= 65536 ? ~0U : static_cast<unsigned>(last), 0) != 0) {
+        for (long fd = first; fd <= std::min(last, 65535L); ++fd)
             close(static_cast<int>(fd));
     }
+}
+
+// Closes every descriptor from 3 on but the one or two kept (in a forked
+// child).
+void CloseAllBut(int keep, int alsoKeep = -1) {
+    if (alsoKeep < 0) alsoKeep = keep;
+    const int low = std::min(keep, alsoKeep), high = std::max(keep, alsoKeep);
+    CloseRange(3, low - 1L);
+    CloseRange(low + 1, high - 1L);
+    CloseRange(high + 1, 1L << 20);
 }
 
 // This process's environment with "NAME=value" entries put in (replacing
@@ -162,6 +167,75 @@ std::vector<char*> Arguments(const std::vector<std::string>& argv) {
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     return args;
+}
+
+// Why the watchdog ends the command's group.
+bool EndAsked(const pollfd& ours, const pollfd& signals) {
+    if (ours.revents != 0) {
+        char byte;
+        // Nothing is ever written: readable means that the pipe closed,
+        // that is, this program ended, however it ended, or ends the run.
+        if (read(ours.fd, &byte, 1) <= 0) return true;
+    }
+    signalfd_siginfo info{};
+    return signals.revents != 0 && read(signals.fd, &info, sizeof info) == sizeof info &&
+           info.ssi_signo != SIGCHLD;
+}
+
+// The run's own parent: a copy of this program that never execs and that
+// lives no longer than the run.  It starts the command in a process group of
+// its own and waits for it; should the pipe from this program close first, or
+// a signal ask it to end, it ends the command's whole group (SIGTERM, a
+// grace, SIGKILL).  Either way it removes the batch file, if any, and ends
+// with the command's status.  Only async-signal-safe calls: it is a fork of
+// a program with threads.
+[[noreturn]] void WatchCommand(const char* program, char* const argv[], char* const env[],
+                               int reportFd, int oursFd, const char* batchFile, const char* batchDir) {
+    prctl(PR_SET_NAME, "quillet-watch");
+    sigset_t watched;
+    sigemptyset(&watched);
+    for (int sig : {SIGCHLD, SIGTERM, SIGHUP, SIGINT}) sigaddset(&watched, sig);
+    sigprocmask(SIG_BLOCK, &watched, nullptr);
+    const int signals = signalfd(-1, &watched, SFD_CLOEXEC);
+    const pid_t watchdog = getpid();
+    const pid_t tool = fork();
+    if (tool == 0) {
+        setpgid(0, 0);
+        // Should the watchdog itself be killed, the command goes with it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != watchdog) _exit(127);
+        DefaultSignalsInChild();
+        execve(program, argv, env);
+    }
+    if (tool <= 0) {  // the fork failed, or (in the child) the exec
+        const int error = errno;
+        ssize_t ignored = write(reportFd, &error, sizeof error);
+        (void)ignored;
+        _exit(127);
+    }
+    setpgid(tool, tool);  // whichever of the two runs first
+    close(reportFd);
+    int status = 0;
+    pollfd polled[2] = {{oursFd, POLLIN, 0}, {signals, POLLIN, 0}};
+    for (;;) {
+        const pid_t rc = waitpid(tool, &status, WNOHANG);
+        if (rc == tool || (rc < 0 && errno != EINTR)) break;
+        // Without a signalfd the command's end is looked for every 100 ms.
+        if (poll(polled, signals >= 0 ? 2 : 1, signals >= 0 ? -1 : 100) <= 0) continue;
+        if (!EndAsked(polled[0], polled[1])) continue;
+        killpg(tool, SIGTERM);
+        // The leader stays unreaped through the grace, so that the group's id
+        // stays the command's until the SIGKILL below.
+        for (int waited = 0; waited < kGraceMillis && !LeaderEnded(tool); waited += 10)
+            SleepMillis(10);
+        killpg(tool, SIGKILL);
+        while (waitpid(tool, &status, 0) < 0 && errno == EINTR) {
+        }
+        break;
+    }
+    if (batchFile) unlink(batchFile);
+    if (batchDir) rmdir(batchDir);
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 127);
 }
 
 }  // namespace
@@ -209,7 +283,7 @@ void StartDetached(const std::vector<std::string>& programArgs, const std::vecto
         dup2(nullFd, 1);
         dup2(nullFd, 2);
         DefaultSignalsInChild();
-        CloseFrom(3, report[1]);
+        CloseAllBut(report[1]);
         execve(argv[0], argv.data(), env.data());
         const int error = errno;
         ssize_t ignored = write(report[1], &error, sizeof error);
@@ -232,6 +306,7 @@ void StartDetached(const std::vector<std::string>& programArgs, const std::vecto
 
 TrackedCommand::~TrackedCommand() {
     Terminate();
+    CloseOurs();
     RemoveTemporaryFiles();
     if (errorFd_ >= 0)
         close(errorFd_);
@@ -256,9 +331,10 @@ int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
     const int nullOut = outputFd >= 0 ? AboveStdio(fcntl(outputFd, F_DUPFD_CLOEXEC, 3))
                                       : AboveStdio(open("/dev/null", O_WRONLY | O_CLOEXEC));
     const int errorOut = errorFd_ >= 0 ? errorFd_ : nullOut;
-    // The child reports a failed exec through this pipe; a successful exec
-    // closes it, so the read below sees the end of file.
-    int report[2];
+    // The command reports a failed exec through this pipe; a successful exec
+    // closes it, so the read below sees the end of file.  The other pipe
+    // ties the watchdog to this program: its write end is ours alone.
+    int report[2], ours[2];
     if (nullIn < 0 || nullOut < 0 || pipe2(report, O_CLOEXEC) != 0) {
         const int error = errno ? errno : EMFILE;
         if (nullIn >= 0) close(nullIn);
@@ -266,45 +342,46 @@ int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
         TraceNotStarted(program, "descriptors", error);
         return error;
     }
+    if (pipe2(ours, O_CLOEXEC) != 0) {
+        const int error = errno;
+        for (int fd : {nullIn, nullOut, report[0], report[1]}) close(fd);
+        TraceNotStarted(program, "descriptors", error);
+        return error;
+    }
     report[1] = AboveStdio(report[1]);
-    const pid_t parent = getpid();
+    ours[0] = AboveStdio(ours[0]);
+    const std::string batchFile = tempDir_.empty() ? std::string() : tempDir_ + "/run.bat";
 
     const pid_t pid = fork();
     const int forkError = errno;
     if (pid == 0) {
-        close(report[0]);
-        // A session of its own, which is also its process group, so that a
-        // cancel reaches everything the command starts, and no terminal.
+        // A session of its own and no terminal: a Ctrl+C or a hang-up meant
+        // for this program reaches it only through the pipe.
         setsid();
-#ifdef __linux__
-        // Should this program be killed outright, the kernel ends the
-        // interpreter with it.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent) _exit(127);
-#endif
         dup2(nullIn, 0);
         dup2(nullOut, 1);
         dup2(errorOut, 2);
         DefaultSignalsInChild();
         // Descriptors opened elsewhere without O_CLOEXEC (a toolkit, a
         // library) must not keep files or pipes of ours open in the tool.
-        CloseFrom(3, report[1]);
-        execve(program.c_str(), argv.data(), env.data());
-        const int error = errno;
-        ssize_t ignored = write(report[1], &error, sizeof error);
-        (void)ignored;
-        _exit(127);
+        CloseAllBut(report[1], ours[0]);
+        WatchCommand(program.c_str(), argv.data(), env.data(), report[1], ours[0],
+                     batchFile.empty() ? nullptr : batchFile.c_str(),
+                     tempDir_.empty() ? nullptr : tempDir_.c_str());
     }
     close(report[1]);
+    close(ours[0]);
     close(nullIn);
     close(nullOut);
     if (pid < 0) {
         close(report[0]);
+        close(ours[1]);
         TraceNotStarted(program, "fork", forkError);
         return EAGAIN;
     }
     if (const std::optional<int> reported = ReportedExecError(report[0])) {
         int error = *reported;
+        close(ours[1]);
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
         if (error == 0) error = ENOEXEC;
@@ -312,7 +389,7 @@ int TrackedCommand::Spawn(const std::vector<std::string>& programArgs,
         return error;
     }
     pid_ = pid;
-    RememberGroup(pid_);
+    oursFd_ = ours[1];
     return 0;
 }
 
@@ -435,7 +512,7 @@ bool TrackedCommand::Running() {
     // Otherwise it was reaped behind our back (SIGCHLD ignored): over, with
     // its status unknown.
     reaped_ = true;
-    ForgetGroup(pid_);
+    CloseOurs();
     RemoveTemporaryFiles();
     return false;
 }
@@ -443,18 +520,17 @@ bool TrackedCommand::Running() {
 void TrackedCommand::Terminate() {
     if (!Running())
         return;
-    killpg(pid_, SIGTERM);
-    // The grace is watched without reaping: the leader, even ended, keeps
-    // its group's id ours until the SIGKILL below has swept the group of
-    // whatever ignored SIGTERM.
-    for (int waited = 0; waited < kGraceMillis && !LeaderEnded(pid_); waited += 10)
+    // The watchdog ends the whole group once the pipe closes, within its
+    // grace; it is killed itself only should it not end after that (stopped).
+    CloseOurs();
+    for (int waited = 0; waited < kGraceMillis + 1000 && !LeaderEnded(pid_); waited += 10)
         SleepMillis(10);
-    killpg(pid_, SIGKILL);
+    if (!LeaderEnded(pid_)) kill(pid_, SIGKILL);
     Reap();
 }
 
 void TrackedCommand::Reap() {
-    ForgetGroup(pid_);
+    CloseOurs();
     int status = 0;
     pid_t rc;
     do {
@@ -464,6 +540,11 @@ void TrackedCommand::Reap() {
         exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     reaped_ = true;
     RemoveTemporaryFiles();
+}
+
+void TrackedCommand::CloseOurs() {
+    if (oursFd_ >= 0) close(oursFd_);
+    oursFd_ = -1;
 }
 
 std::string TrackedCommand::ErrorOutput(std::size_t maxBytes) const {

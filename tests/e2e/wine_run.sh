@@ -26,4 +26,39 @@ sleep 1.5
 "$X_CLOSE" "$WID"
 check "the program ends" wait_exit
 check "the server started once" test "$(cat "$QUILLET_STANDIN_SERVER_LOG")" = started
+
+# Killed outright or ended by TERM during a run, the program leaves nothing of
+# it: no process of the Windows stand-in or of the interpreter reading the
+# batch file, and no batch file, which holds the whole line.
+run_left() { # run_left TEXT...: a process whose command line holds one of them
+  for _ in $(seq 1 30); do
+    local found=
+    for p in /proc/[0-9]*; do
+      local c; c=$(tr '\0' ' ' <"$p/cmdline" 2>/dev/null) || continue
+      for t in "$@"; do [[ $c == *"$t"* ]] && found="$found ${p#/proc/}"; done
+    done
+    [ -z "$found" ] && return 1
+    sleep 0.1
+  done
+  ps -o pid,ppid,pgid,args -p "${found# }"; return 0
+}
+nothing_left() { ! run_left "$@"; }
+export QUILLET_STANDIN_MODE=forever
+tool=${program//\"/}
+for how in KILL TERM; do
+  start_quillet
+  wait_window '^Quillet ' || fail "no main window"
+  keys_to "$WID" Return
+  bat=
+  for _ in $(seq 1 150); do
+    grep -q tick "$WORK/ham.txt" 2>/dev/null &&
+      bat=$(grep -lF "$tool" "${TMPDIR:-/tmp}"/quillet-*/run.bat 2>/dev/null | head -n 1) && [ -n "$bat" ] && break
+    sleep 0.1
+  done
+  check "$how: the tool runs from its batch file" test -n "$bat"
+  kill -s "$how" "$QPID"
+  check "$how: the program ends" wait_exit
+  check "$how: no process of the run is left" nothing_left "$tool" "$(basename "$(dirname "$bat")")"
+  check "$how: the batch file is gone" test ! -e "$(dirname "$bat")"
+done
 finish

@@ -45,14 +45,15 @@ std::string StandInToolProcesses() {
     return found;
 }
 
-// The batch files of runs still on disk.  (TMPDIR stays as it is: Wine
-// keeps its server's socket there, and another one would start another
-// server.)
-std::string BatchFiles() {
+// The batch files still on disk of runs of program (other builds' tests
+// may run at the same time).  (TMPDIR stays as it is: Wine keeps its
+// server's socket there, and another one would start another server.)
+std::string BatchFiles(const std::string& program) {
     std::string names;
     const char* tmp = std::getenv("TMPDIR");
     for (const auto& entry : fs::directory_iterator(tmp && *tmp ? tmp : "/tmp"))
-        if (entry.path().filename().string().rfind("quillet-", 0) == 0 && fs::exists(entry.path() / "run.bat"))
+        if (entry.path().filename().string().rfind("quillet-", 0) == 0 &&
+            ReadFile(entry.path() / "run.bat").find(program) != std::string::npos)
             names += entry.path().string() + " ";
     return names;
 }
@@ -125,7 +126,7 @@ TEST_F(DoItUnderWine, TheToolGetsTheLineAsWindowsWouldGiveIt) {
         EXPECT_EQ(PaneText(), line + "\n\n" + output + "\n");
         EXPECT_EQ(Status(0), "2 line(s), 30 char(s)");
         EXPECT_EQ(Status(1), "");
-        EXPECT_EQ(BatchFiles(), "") << "the batch file is removed after the run";
+        EXPECT_EQ(BatchFiles(Program()), "") << "the batch file is removed after the run";
     }
 
     // Export's ">" is the interpreter's: the tool's output goes to the file.
@@ -172,7 +173,7 @@ TEST_F(DoItUnderWine, EscapeLeavesNoProcessOfTheTool) {
     EXPECT_NE(PaneText().find("M\xc3\xbcnchen"), std::string::npos) << PaneText();
     EXPECT_TRUE(PumpUntil([] { return StandInToolProcesses().empty(); }, 1000))
         << StandInToolProcesses();
-    EXPECT_EQ(BatchFiles(), "");
+    EXPECT_EQ(BatchFiles(Program()), "");
 }
 
 TEST_F(DoItUnderWine, AMissingWineIsNamedNotRun) {
