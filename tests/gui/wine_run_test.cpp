@@ -158,7 +158,7 @@ TEST_F(DoItUnderWine, ALineTheInterpreterWouldCutIsNeverRun) {
         EXPECT_EQ(LastEnd(), RunEnd::NotOpened);
         EXPECT_FALSE(fs::exists(dir + "/args.log")) << "the tool ran";
         EXPECT_FALSE(fs::exists(dir + "/injected.txt")) << "the field's tail ran";
-        EXPECT_EQ(BatchFiles(), "");
+        EXPECT_EQ(BatchFiles(Program()), "");
     }
 }
 
