@@ -1,5 +1,5 @@
 #include "platform/process.h"
-#include "platform/program_end.h"
+#include "platform/posix/program_end.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "platform/process.h"
-#include "platform/program_end.h"
+#include "platform/posix/program_end.h"
 
 namespace quillet::platform {
 
