@@ -10,4 +10,17 @@ namespace quillet::platform {
 // made; later calls do nothing.
 void InstallCompactControls();
 
+// The faces the layout was drawn for (Arial, Courier New), or faces with
+// their metrics where those are missing.
+struct FontFaces {
+    const char* sans;
+    const char* mono;
+};
+FontFaces LayoutFontFaces();
+
+// The form's text size in percent of the point size the layout names
+// (base/100): what makes its labels fit the places drawn for them with this
+// platform's controls and text rendering.
+int FormTextPercent();
+
 }  // namespace quillet::platform

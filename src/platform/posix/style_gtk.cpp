@@ -56,4 +56,9 @@ void InstallCompactControls() {
 #endif
 }
 
+// The Liberation faces have the metrics of Arial and Courier New.
+FontFaces LayoutFontFaces() { return {"Liberation Sans", "Liberation Mono"}; }
+
+int FormTextPercent() { return 75; }
+
 }  // namespace quillet::platform
