@@ -10,15 +10,16 @@ namespace quillet {
 // fixed-pitch face.
 Fonts MakeFonts(int scaleBase) {
     const platform::FontFaces faces = platform::LayoutFontFaces();
-    const char* const kSansFace = faces.sans;
-    const char* const kMonoFace = faces.mono;
-    const wxFont sans(scaleBase / 100, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL,
-                      wxFONTWEIGHT_NORMAL, false, kSansFace);
-    return {sans, sans,
-            wxFont(scaleBase / 80, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD,
-                   false, kSansFace),
-            wxFont(scaleBase / 80, wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL,
-                   false, kMonoFace)};
+    const double pointScale = platform::FontPointScale();
+    const auto font = [pointScale](int points, wxFontFamily family, wxFontWeight weight,
+                                   const char* face) {
+        wxFont made(points, family, wxFONTSTYLE_NORMAL, weight, false, face);
+        if (pointScale != 1.0) made.SetFractionalPointSize(points * pointScale);
+        return made;
+    };
+    const wxFont sans = font(scaleBase / 100, wxFONTFAMILY_SWISS, wxFONTWEIGHT_NORMAL, faces.sans);
+    return {sans, sans, font(scaleBase / 80, wxFONTFAMILY_SWISS, wxFONTWEIGHT_BOLD, faces.sans),
+            font(scaleBase / 80, wxFONTFAMILY_MODERN, wxFONTWEIGHT_NORMAL, faces.mono)};
 }
 
 }  // namespace quillet

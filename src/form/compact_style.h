@@ -10,7 +10,7 @@ namespace quillet {
 // leaves 57, and at 8 points "file|Msg-ID \"" still reaches one pixel into
 // its field; GTK's take three quarters.
 inline double FormTextPointSize(int scaleBase) {
-    return scaleBase * platform::FormTextPercent() / 10000.0;
+    return scaleBase * platform::FormTextPercent() / 10000.0 * platform::FontPointScale();
 }
 
 }  // namespace quillet

@@ -61,4 +61,7 @@ FontFaces LayoutFontFaces() { return {"Liberation Sans", "Liberation Mono"}; }
 
 int FormTextPercent() { return 75; }
 
+// GTK's scaling multiplies the layout's pixels and points alike.
+double FontPointScale() { return 1.0; }
+
 }  // namespace quillet::platform
