@@ -18,11 +18,6 @@ struct FontFaces {
 };
 FontFaces LayoutFontFaces();
 
-// The form's text size in percent of the point size the layout names
-// (base/100): what makes its labels fit the places drawn for them with this
-// platform's controls and text rendering.
-int FormTextPercent();
-
 // The layout's font sizes are points at 96 dots per inch, in a layout made
 // in pixels of the screen; where display scaling makes a point larger, the
 // sizes are multiplied by this (96 over the screen's dots per inch), so

@@ -59,8 +59,6 @@ void InstallCompactControls() {
 // The Liberation faces have the metrics of Arial and Courier New.
 FontFaces LayoutFontFaces() { return {"Liberation Sans", "Liberation Mono"}; }
 
-int FormTextPercent() { return 75; }
-
 // GTK's scaling multiplies the layout's pixels and points alike.
 double FontPointScale() { return 1.0; }
 
