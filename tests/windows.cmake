@@ -10,9 +10,18 @@ include(GoogleTest)
 
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
 set(WINE_ENV WINEPREFIX=${WINE_PREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=)
-add_test(NAME wine.prefix.start COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/prefix.sh start ${WINE_PREFIX})
+# Wine's desktop process starts with the prefix and keeps the display it
+# was given, so the prefix is made on the display of the window tests.
+set(XVFB_STATE ${CMAKE_BINARY_DIR}/xvfb-1024.state)
+add_test(NAME xvfb.start.1024 COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/xvfb.sh start 1024 ${XVFB_STATE})
+add_test(NAME xvfb.stop.1024 COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/xvfb.sh stop 1024 ${XVFB_STATE})
+set_tests_properties(xvfb.start.1024 PROPERTIES FIXTURES_SETUP display1024)
+set_tests_properties(xvfb.stop.1024 PROPERTIES FIXTURES_CLEANUP display1024)
+add_test(NAME wine.prefix.start COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/wine/prefix.sh start ${WINE_PREFIX})
 add_test(NAME wine.prefix.stop COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/prefix.sh stop ${WINE_PREFIX})
-set_tests_properties(wine.prefix.start PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 120)
+set_tests_properties(wine.prefix.start PROPERTIES FIXTURES_SETUP wineprefix
+                     FIXTURES_REQUIRED display1024 TIMEOUT 120)
 set_tests_properties(wine.prefix.stop PROPERTIES FIXTURES_CLEANUP wineprefix)
 
 file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/unit/*.cpp
@@ -46,12 +55,8 @@ set_tests_properties(${winunit_tests} PROPERTIES
 # The built program end to end under Wine on a private Xvfb server, driven
 # by clicks (keys need the focus first) and looked at with win_probe.
 add_executable(win_probe windows/win_probe.cpp)
-add_test(NAME xvfb.start.1024 COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/xvfb.sh start 1024 ${CMAKE_BINARY_DIR}/xvfb-1024.state)
-add_test(NAME xvfb.stop.1024 COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/xvfb.sh stop 1024 ${CMAKE_BINARY_DIR}/xvfb-1024.state)
-set_tests_properties(xvfb.start.1024 PROPERTIES FIXTURES_SETUP display1024)
-set_tests_properties(xvfb.stop.1024 PROPERTIES FIXTURES_CLEANUP display1024)
 add_test(NAME e2e.windows_run
-  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${CMAKE_BINARY_DIR}/xvfb-1024.state
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
           bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e_run.sh $<TARGET_FILE:quillet>
           $<TARGET_FILE:win_probe> ${CMAKE_SOURCE_DIR})
 set_tests_properties(e2e.windows_run PROPERTIES
@@ -70,7 +75,7 @@ add_executable(gui_tests ${WIN_GUI_SOURCES} $<TARGET_OBJECTS:quillet_new>)
 target_link_libraries(gui_tests PRIVATE quillet_core GTest::gtest)
 target_compile_definitions(gui_tests PRIVATE QUILLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME wingui
-  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${CMAKE_BINARY_DIR}/xvfb-1024.state
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
           wine $<TARGET_FILE:gui_tests> --gtest_filter=-*At1280.*)
 set_tests_properties(wingui PROPERTIES
   FIXTURES_REQUIRED "display1024;wineprefix" RESOURCE_LOCK display1024 TIMEOUT 300
