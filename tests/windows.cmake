@@ -49,7 +49,9 @@ foreach(program ham hamster)
   add_dependencies(unit_tests standin_${program})
 endforeach()
 string(REPLACE "/" "\\" WIN_STANDIN_WINDOWS "Z:${WIN_STANDIN_DIR}")
-set_tests_properties(${winunit_tests} PROPERTIES
+# One at a time with the end-to-end test: they count the stand-in tool's
+# processes in the one prefix.
+set_tests_properties(${winunit_tests} PROPERTIES RESOURCE_LOCK winetools
   ENVIRONMENT "${WINE_ENV};QUILLET_WIN_STANDIN=${WIN_STANDIN_WINDOWS}")
 
 # The built program end to end under Wine on a private Xvfb server, driven
@@ -60,7 +62,7 @@ add_test(NAME e2e.windows_run
           bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e_run.sh $<TARGET_FILE:quillet>
           $<TARGET_FILE:win_probe> ${CMAKE_SOURCE_DIR})
 set_tests_properties(e2e.windows_run PROPERTIES
-  FIXTURES_REQUIRED "display1024;wineprefix" RESOURCE_LOCK display1024 TIMEOUT 300
+  FIXTURES_REQUIRED "display1024;wineprefix" RESOURCE_LOCK "display1024;winetools" TIMEOUT 300
   ENVIRONMENT "${WINE_ENV};QUILLET_WIN_STANDIN=${WIN_STANDIN_DIR}")
 add_dependencies(win_probe standin_ham standin_hamster)
 

@@ -74,8 +74,14 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     long from = 0, to = 0;
     control.GetSelection(&from, &to);
     const bool selected = from != to;
+    const bool follows = FollowsEnd(control);
     control.AppendText(wxString::FromUTF8Unchecked(utf8, size));
     if (selected) control.SetSelection(from, to);
+    // The control scrolls sideways to the end of what it was given, as far
+    // as the echoed command line reaches; a view that follows the output
+    // goes back to where its next lines start.
+    if (follows && size > 0 && utf8[size - 1] == '\n')
+        SendMessageW(Window(control), WM_HSCROLL, SB_LEFT, 0);
 }
 
 void BeginBulkAppend(wxTextCtrl& control) { control.Freeze(); }
