@@ -144,11 +144,13 @@ void StartDetached(const std::vector<std::string>& argv, const std::vector<std::
     for (std::size_t i = 1; i < argv.size(); ++i) (line += L' ') += QuotedArgument(argv[i]);
     const HANDLE in = OpenNul(GENERIC_READ), out = OpenNul(GENERIC_WRITE);
     const std::wstring environment = EnvironmentWith(variables);
-    // Hidden, outside any job of ours, and never waited for.
-    const Spawned spawned = SpawnHidden(argv[0], line, in, out, out,
-                                        DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP |
-                                            CREATE_BREAKAWAY_FROM_JOB,
-                                        variables.empty() ? nullptr : &environment);
+    // Hidden, outside any job (the server outlives us), and never waited
+    // for.  A job we were started in may forbid leaving it; then the server
+    // stays in that one.
+    const DWORD flags = DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP;
+    const std::wstring* env = variables.empty() ? nullptr : &environment;
+    Spawned spawned = SpawnHidden(argv[0], line, in, out, out, flags | CREATE_BREAKAWAY_FROM_JOB, env);
+    if (spawned.error == ERROR_ACCESS_DENIED) spawned = SpawnHidden(argv[0], line, in, out, out, flags, env);
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
     if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
     if (spawned.error) {
