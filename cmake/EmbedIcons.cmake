@@ -16,7 +16,7 @@ foreach(png ${pngs})
   math(EXPR n "${n} + 1")
 endforeach()
 file(WRITE ${OUT}.tmp "// Generated from the rendered icons; do not edit.\n"
-  "#include \"app/app_icons.h\"\n\nnamespace quillet {\n\n${arrays}\n"
+  "#include \"platform/posix/embedded_icons.h\"\n\nnamespace quillet {\n\n${arrays}\n"
   "const EmbeddedPng kAppIconPngs[] = {\n${table}};\n"
   "const int kAppIconPngCount = ${n};\n\n}  // namespace quillet\n")
 file(RENAME ${OUT}.tmp ${OUT})

@@ -13,6 +13,20 @@ if [ "${QUILLET_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
 if [ "${QUILLET_PACKAGE:-0}" = 1 ]; then
   packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 fi
+# Cross-building for Windows (scripts/build-windows.sh): wxWidgets from
+# Debian's own source package, so deb-src must be among the sources.
+if [ "${QUILLET_WINDOWS:-0}" = 1 ]; then
+  packages+=(dpkg-dev make xz-utils googletest)
+  if ! apt-cache showsrc wxwidgets3.2 2>/dev/null | grep -q '^Version:'; then
+    SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      $SUDO sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+    else
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | $SUDO tee /etc/apt/sources.list.d/quillet-src.list >/dev/null
+    fi
+    $SUDO apt-get update -q
+  fi
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

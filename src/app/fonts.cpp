@@ -1,22 +1,25 @@
 #include "app/fonts.h"
 
+#include "platform/style.h"
+
 namespace quillet {
 
-// The layout was drawn for Arial and Courier New; the Liberation faces have
-// the same metrics, so labels and fields keep the widths the layout expects.
+// The layout was drawn for Arial and Courier New, so labels and fields keep
+// the widths the layout expects in those faces or faces of their metrics.
 // Where they are missing, the family still picks a sans-serif and a
 // fixed-pitch face.
-static const char kSansFace[] = "Liberation Sans";
-static const char kMonoFace[] = "Liberation Mono";
-
 Fonts MakeFonts(int scaleBase) {
-    const wxFont sans(scaleBase / 100, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL,
-                      wxFONTWEIGHT_NORMAL, false, kSansFace);
-    return {sans, sans,
-            wxFont(scaleBase / 80, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD,
-                   false, kSansFace),
-            wxFont(scaleBase / 80, wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL,
-                   false, kMonoFace)};
+    const platform::FontFaces faces = platform::LayoutFontFaces();
+    const double pointScale = platform::FontPointScale();
+    const auto font = [pointScale](int points, wxFontFamily family, wxFontWeight weight,
+                                   const char* face) {
+        wxFont made(points, family, wxFONTSTYLE_NORMAL, weight, false, face);
+        if (pointScale != 1.0) made.SetFractionalPointSize(points * pointScale);
+        return made;
+    };
+    const wxFont sans = font(scaleBase / 100, wxFONTFAMILY_SWISS, wxFONTWEIGHT_NORMAL, faces.sans);
+    return {sans, sans, font(scaleBase / 80, wxFONTFAMILY_SWISS, wxFONTWEIGHT_BOLD, faces.sans),
+            font(scaleBase / 80, wxFONTFAMILY_MODERN, wxFONTWEIGHT_NORMAL, faces.mono)};
 }
 
 }  // namespace quillet

@@ -8,7 +8,7 @@
 #include <wx/statusbr.h>
 #include <wx/stockitem.h>
 
-#include "app/app_icons.h"
+#include "platform/program_icons.h"
 #include "app/version.h"
 #include "form/command_form.h"
 #include "form/compact_style.h"
@@ -63,7 +63,7 @@ MainFrame::MainFrame(const Setup& setup, int scaleBase)
 
     const int width = FirstWidth(scaleBase);
     SetTitle(wxString(kProductName) + kVersionText);
-    SetIcons(AppIcons());
+    SetIcons(platform::ProgramIcons());
     MakeStatusBar();
     BuildMenus();
 

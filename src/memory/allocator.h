@@ -8,7 +8,9 @@
 // caller: the program stops with "Out of memory" instead.
 #include <cstddef>
 #include <cstring>
+#include <atomic>
 #include <mutex>
+#include <thread>
 
 #include "platform/memory_blocks.h"
 
@@ -33,6 +35,22 @@ struct PlatformBlockSource {
         return platform::ResizeBlock(block, size);
     }
     void Release(platform::MemoryBlock block) { platform::ReleaseBlock(block); }
+};
+
+// The table's lock.  It must be ready before any constructor runs, and not
+// every C++ runtime can build a std::mutex as a constant; an atomic flag
+// always can.  Holders keep it for a few instructions, so a waiter yields
+// rather than sleeps.
+class TableLock {
+public:
+    constexpr TableLock() = default;
+    void lock() {
+        while (flag_.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+    }
+    void unlock() { flag_.clear(std::memory_order_release); }
+
+private:
+    std::atomic_flag flag_ = ATOMIC_FLAG_INIT;
 };
 
 template <class Source>
@@ -68,7 +86,7 @@ public:
         if (address == nullptr) return;
         platform::MemoryBlock victim;
         {
-            std::lock_guard<std::mutex> guard(lock_);
+            std::lock_guard<TableLock> guard(lock_);
             // Newest first: most blocks die young, so the search is short.
             std::ptrdiff_t i = last_;
             while (i >= 0 && entries_[i].address != address) --i;
@@ -89,7 +107,7 @@ public:
     // the answer is null and the old block stays live and unchanged.
     void* Resize(void* address, std::size_t size) {
         if (address == nullptr) return Allocate(size);
-        std::unique_lock<std::mutex> guard(lock_);
+        std::unique_lock<TableLock> guard(lock_);
         if (last_ < 0) return nullptr;
         Entry& newest = entries_[last_];
         if (newest.address != address) {
@@ -104,13 +122,13 @@ public:
 
     // -1 when the table is empty.
     std::ptrdiff_t LastIndex() const {
-        std::lock_guard<std::mutex> guard(lock_);
+        std::lock_guard<TableLock> guard(lock_);
         return last_;
     }
     std::size_t LiveCount() const { return static_cast<std::size_t>(LastIndex() + 1); }
     // Entries the table's storage has room for.
     std::size_t Capacity() const {
-        std::lock_guard<std::mutex> guard(lock_);
+        std::lock_guard<TableLock> guard(lock_);
         return capacity_;
     }
 
@@ -122,7 +140,7 @@ private:
     void* Enter(platform::MemoryBlock block) {
         if (block.address == nullptr) StopOutOfMemory();
         {
-            std::unique_lock<std::mutex> guard(lock_);
+            std::unique_lock<TableLock> guard(lock_);
             const std::ptrdiff_t next = last_ + 1;
             if (next % kStep == 0 && !ResizeStorage(static_cast<std::size_t>(next + kStep))) {
                 // The box must not wait on a lock that its own allocations need.
@@ -158,7 +176,7 @@ private:
     Entry* entries_ = nullptr;
     std::ptrdiff_t last_ = -1;
     std::size_t capacity_ = 0;
-    mutable std::mutex lock_;
+    mutable TableLock lock_;
 };
 
 using ProgramBlockTable = BlockTable<PlatformBlockSource>;

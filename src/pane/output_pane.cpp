@@ -12,7 +12,7 @@ namespace quillet {
 OutputPane::OutputPane(wxWindow* parent, int x, int y, int width, int height, long style)
     : wxTextCtrl(parent, wxID_ANY, wxEmptyString, wxPoint(x, y), wxSize(width, height),
                  style | wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP | wxHSCROLL |
-                     wxVSCROLL | wxBORDER_NONE,
+                     wxVSCROLL | wxBORDER_NONE | wxTE_RICH2,
                  wxDefaultValidator, "textWindow") {
     Bind(wxEVT_CHAR, &OutputPane::OnChar, this);
     Bind(wxEVT_DROP_FILES, &OutputPane::OnDropFiles, this);

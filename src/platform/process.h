@@ -3,7 +3,6 @@
 // console-tool run, tracked until it ends.
 #include <optional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 #include "platform/launch.h"
@@ -86,7 +85,11 @@ private:
 
     std::string tempDir_;  // the batch file's directory, while there is one
     bool endedAtStart_ = false;
-    pid_t pid_ = -1;
+    long pid_ = -1;  // the command's process id, on POSIX also its group's
+    // Where the system names processes by handles (Windows): the command's
+    // process, and the job that holds it and everything it starts.
+    void* process_ = nullptr;
+    void* job_ = nullptr;
     int exitStatus_ = -1;
     int errorFd_ = -1;
     bool reaped_ = false;

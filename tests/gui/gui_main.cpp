@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/init.h>
+#include <wx/utils.h>
 
 
 namespace {
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "no display in %s\n", argv[i]);
                 return 1;
             }
-            setenv("DISPLAY", display.c_str(), 1);
+            wxSetEnv("DISPLAY", display);
         }
     }
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -9,6 +10,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/evtloop.h>
+#include <wx/utils.h>
 #include <wx/statusbr.h>
 
 #include "app/main_app.h"
@@ -59,9 +61,18 @@ std::string ReadFile(const std::string& path) {
 }
 
 WorkDir::WorkDir() {
-    char dirTemplate[] = "/tmp/quillet-test-XXXXXX";
-    if (mkdtemp(dirTemplate) == nullptr) throw std::runtime_error("mkdtemp");
-    path = dirTemplate;
+    // A fresh directory of this process's own: a name taken by another run
+    // is skipped, never shared.
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (unsigned n = 0;; ++n) {
+        const std::filesystem::path candidate =
+            base / ("quillet-test-" + std::to_string(wxGetProcessId()) + "-" + std::to_string(n));
+        if (std::filesystem::create_directory(candidate)) {
+            path = candidate.string();
+            break;
+        }
+        if (n == 1000) throw std::runtime_error("no temporary directory");
+    }
     std::filesystem::current_path(path);
 }
 
@@ -88,8 +99,8 @@ ProgramWindow::~ProgramWindow() {
 wxTextCtrl* ProgramWindow::Field(Arg role) const { return form->Field(role); }
 
 void WindowTest::Open(const std::string& settings) {
-    setenv("QUILLET_STANDIN_LOG", argLog.c_str(), 1);
-    unsetenv("COMSPEC");
+    wxSetEnv("QUILLET_STANDIN_LOG", argLog);
+    wxUnsetEnv("COMSPEC");
     window.reset();
     window = std::make_unique<ProgramWindow>(dir, settings);
     form = window->form;
@@ -98,7 +109,7 @@ void WindowTest::Open(const std::string& settings) {
 
 void WindowTest::TearDown() {
     window.reset();
-    unsetenv("QUILLET_STANDIN_MODE");
+    wxUnsetEnv("QUILLET_STANDIN_MODE");
     work.reset();
 }
 
@@ -106,7 +117,7 @@ void WindowTest::Select(int command) { Click(form->CommandButton(command)); }
 
 void WindowTest::StartDoIt(const char* mode) {
     std::remove(argLog.c_str());
-    setenv("QUILLET_STANDIN_MODE", mode, 1);
+    wxSetEnv("QUILLET_STANDIN_MODE", mode);
     Click(form->DoItButton());
 }
 

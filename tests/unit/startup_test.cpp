@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace quillet {
 
 TEST(Startup, ErrorTextNamesTheSettingsPathTwice) {
@@ -14,7 +16,7 @@ TEST(Startup, WaitForSysIsNeverBelowOneSecond) {
     EXPECT_EQ(WaitForSysFromSetting(0), 1);   // missing, not a number, or 0
     EXPECT_EQ(WaitForSysFromSetting(-5), 1);  // a negative sleep makes no sense
     EXPECT_EQ(WaitForSysFromSetting(3), 3);
-    EXPECT_EQ(WaitForSysFromSetting(1L << 40), 86400);
+    EXPECT_EQ(WaitForSysFromSetting(LONG_MAX), 86400);
 }
 
 }  // namespace quillet

@@ -1,13 +1,15 @@
-#include "app/app_icons.h"
+#include "platform/program_icons.h"
 
 #include <wx/bitmap.h>
 #include <wx/icon.h>
 #include <wx/image.h>
 #include <wx/mstream.h>
 
-namespace quillet {
+#include "platform/posix/embedded_icons.h"
 
-wxIconBundle AppIcons() {
+namespace quillet::platform {
+
+wxIconBundle ProgramIcons() {
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
     wxIconBundle bundle;
     for (int i = 0; i < kAppIconPngCount; ++i) {
@@ -21,4 +23,4 @@ wxIconBundle AppIcons() {
     return bundle;
 }
 
-}  // namespace quillet
+}  // namespace quillet::platform

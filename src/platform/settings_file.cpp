@@ -1,22 +1,12 @@
 #include "platform/settings_file.h"
 
+#include "platform/settings_file_io.h"
 #include "platform/text_encoding.h"
 #include "platform/trace.h"
 
 #include <wx/log.h>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <time.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -165,66 +155,14 @@ bool NotWritten(const std::string& path, const char* why, const char* detail = "
     return false;
 }
 
-bool NotWritten(const std::string& path, const char* step, int error) {
-    wxLogTrace(kTraceSettings, "%s not written: %s: %s", path.c_str(), step, std::strerror(error));
-    return false;
-}
-
-enum class ReadResult { Ok, Missing, Failed };
-
-// Only a regular file is a settings file.  Opening a FIFO would wait for a
-// writer for ever, and a device may act on being opened, so neither is
-// opened for real: the path is looked at first, and the open itself does not
-// block, in case the path was swapped in between.  On a failure errno tells
-// why; EINVAL stands for a file that is not a regular one.
-ReadResult ReadWholeFile(const std::string& path, std::string& text, struct stat& st) {
-    if (::stat(path.c_str(), &st) != 0) {
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        errno = EINVAL;
-        return ReadResult::Failed;
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-    }
-    ReadResult result = ReadResult::Ok;
-    int error = 0;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = S_ISREG(st.st_mode) ? errno : EINVAL;
-        result = ReadResult::Failed;
-    } else {
-        // Read straight into one block of the file's size (and a byte more,
-        // to see the end without growing); only a file that grows meanwhile
-        // costs a larger block.
-        std::size_t used = 0;
-        text.resize(static_cast<std::size_t>(st.st_size) + 1);
-        for (;;) {
-            if (used == text.size()) text.resize(text.size() * 2);
-            const ssize_t n = ::read(fd, &text[used], text.size() - used);
-            if (n > 0) {
-                used += static_cast<std::size_t>(n);
-            } else if (n == 0) {
-                break;
-            } else if (errno != EINTR) {
-                error = errno;
-                result = ReadResult::Failed;
-                break;
-            }
-        }
-        text.resize(used);
-    }
-    ::close(fd);
-    if (result == ReadResult::Failed) errno = error;
-    return result;
+bool NotWritten(const std::string& path, const std::string& why) {
+    return NotWritten(path, why.c_str());
 }
 
 std::optional<std::string> ReadValue(const std::string& path, const std::string& section,
                                      const std::string& key) {
     std::string text;
-    struct stat st;
-    if (ReadWholeFile(path, text, st) != ReadResult::Ok) return std::nullopt;
+    if (settings_io::ReadWholeFile(path, text) != settings_io::ReadResult::Ok) return std::nullopt;
     const Location loc = Find(text, section, key);
     if (!loc.hasKey) return std::nullopt;
     const std::string_view raw(text.data() + loc.valueBegin, loc.key.end - loc.valueBegin);
@@ -270,119 +208,6 @@ std::string WithValue(const std::string& text, const std::string& section,
     return out;
 }
 
-std::string DirPart(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// The file a path finally names, so that a settings file kept elsewhere
-// behind a link stays there and the link stays a link.  Empty for a loop.
-std::string FollowLinks(const std::string& path) {
-    std::string p = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
-        std::string target(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return {};
-        target.resize(static_cast<std::size_t>(n));
-        p = target.front() == '/' ? target : DirPart(p) + target;
-    }
-    return {};
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// A save that was killed between creating its copy and renaming it leaves
-// the copy behind.  The copy's name carries its writer's process id, so once
-// that process is gone the copy is nobody's; a live writer's copy, or any
-// name not made by us, is left alone.
-void RemoveStaleCopies(const std::string& dir, const std::string& namePrefix) {
-    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-    if (!d) return;
-    while (const dirent* entry = ::readdir(d)) {
-        const std::string_view name(entry->d_name);
-        if (name.compare(0, namePrefix.size(), namePrefix) != 0) continue;
-        // <pid>-<hex>, nothing more
-        const std::string_view rest = name.substr(namePrefix.size());
-        const std::size_t dash = rest.find('-');
-        if (dash == 0 || dash == std::string_view::npos || dash > 9 || dash + 1 == rest.size()) continue;
-        const std::string_view digits = rest.substr(0, dash), hex = rest.substr(dash + 1);
-        if (digits.find_first_not_of("0123456789") != std::string_view::npos ||
-            hex.find_first_not_of("0123456789abcdef") != std::string_view::npos) {
-            continue;
-        }
-        const long pid = std::strtol(std::string(digits).c_str(), nullptr, 10);
-        if (pid <= 0 || pid == ::getpid()) continue;
-        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-        struct stat st;
-        if (::fstatat(::dirfd(d), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
-            ::unlinkat(::dirfd(d), entry->d_name, 0);
-        }
-    }
-    ::closedir(d);
-}
-
-// Writes content to a new file beside target and renames it over target,
-// so that target is at every moment either the old file or the new one.
-bool ReplaceFile(const std::string& target, const std::string& content, const struct stat* old) {
-    const std::string dir = DirPart(target);
-    const std::string namePrefix = "." + target.substr(dir.size()) + ".tmp-";
-    const std::string prefix = dir + namePrefix;
-    RemoveStaleCopies(dir, namePrefix);
-    static unsigned counter = 0;
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        struct timespec now;
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, "%ld-%lx", static_cast<long>(::getpid()),
-                      static_cast<unsigned long>(now.tv_nsec) ^ ++counter);
-        temp = prefix + suffix;
-        // A new file gets the usual mode less the umask; an old file's mode
-        // is put on below, and until then nobody else may read the copy.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : 0644);
-        if (fd < 0 && errno != EEXIST) return NotWritten(target, temp.c_str(), errno);
-    }
-    if (fd < 0) return NotWritten(target, temp.c_str(), EEXIST);
-
-    if (old) {
-        // Ownership can only be kept by a privileged user; a failure leaves
-        // the file ours, which is what a plain save would do as well.
-        // Likewise a file system without modes refuses the change; the copy
-        // then stays private, which errs on the safe side.
-        if (::fchown(fd, old->st_uid, old->st_gid) != 0) {}
-        if (::fchmod(fd, old->st_mode & 07777) != 0) {}
-    }
-    const char* failed = !WriteAll(fd, content) ? "write" : ::fsync(fd) != 0 ? "fsync" : nullptr;
-    int error = errno;
-    if (::close(fd) != 0 && !failed) failed = "close", error = errno;
-    if (!failed && ::rename(temp.c_str(), target.c_str()) != 0) failed = "rename", error = errno;
-    if (failed) {
-        ::unlink(temp.c_str());
-        return NotWritten(target, failed, error);
-    }
-    // Make the rename itself durable; the new contents are already on disk.
-    const int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string ReadSettingString(const std::string& path, const std::string& section,
@@ -424,27 +249,12 @@ bool WriteSettingString(const std::string& path, const std::string& section,
         const std::string names = "[" + section + "] " + key;
         return NotWritten(path, "a name the file cannot hold: ", names.c_str());
     }
-    const std::string target = FollowLinks(path);
-    if (target.empty()) return NotWritten(path, "its symbolic links cannot be followed");
-
-    std::string text;
-    struct stat st;
-    switch (ReadWholeFile(target, text, st)) {
-    case ReadResult::Failed:
-        // Replacing a file we cannot read would throw away its other lines.
-        return NotWritten(target, "read", errno);
-    case ReadResult::Missing:
-        return ReplaceFile(target, WithValue(text, section, key, value), nullptr);
-    case ReadResult::Ok:
-        break;
-    }
-    // The rename would go through a write-protected file, and even root
-    // should respect a file the user has marked read-only.
-    if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)
-        return NotWritten(target, "the file is read-only");
-    const std::string updated = WithValue(text, section, key, value);
-    if (updated == text) return true;
-    return ReplaceFile(target, updated, &st);
+    const settings_io::Target target = settings_io::OpenTarget(path);
+    if (!target.failure.empty()) return NotWritten(target.path, target.failure);
+    const std::string updated = WithValue(target.text, section, key, value);
+    if (target.read == settings_io::ReadResult::Ok && updated == target.text) return true;
+    const std::string failure = settings_io::Replace(target, updated);
+    return failure.empty() || NotWritten(target.path, failure);
 }
 
 }  // namespace quillet::platform

@@ -1,0 +1,25 @@
+#include "platform/environment.h"
+
+#include <windows.h>
+
+#include "platform/windows/wide_text.h"
+
+namespace quillet::platform {
+
+std::string CurrentDirectory() {
+    const DWORD size = GetCurrentDirectoryW(0, nullptr);
+    std::wstring dir(size, L'\0');
+    const DWORD n = GetCurrentDirectoryW(size, dir.data());
+    if (n == 0 || n >= size) return std::string();
+    dir.resize(n);
+    return Utf8(dir);
+}
+
+std::string ChangeDirectory(const std::string& dir) {
+    if (SetCurrentDirectoryW(Wide(dir).c_str())) return std::string();
+    return SystemErrorText(GetLastError());
+}
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+
+}  // namespace quillet::platform

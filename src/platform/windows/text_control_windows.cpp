@@ -1,0 +1,106 @@
+#include "platform/text_control.h"
+
+#include <windows.h>
+#include <richedit.h>
+
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+#include <wx/textctrl.h>
+
+namespace quillet::platform {
+
+// The pane is a rich edit control (the plain edit control stops at 64 KB
+// and slows down long before).  Whether the view follows the end is kept
+// as a window property, with the scroll position at which this program last
+// left the view: a view still there has not been moved by the user.
+
+namespace {
+const wchar_t kFollowsProp[] = L"quillet.follows";
+const wchar_t kLeftAtProp[] = L"quillet.leftAt";
+
+HWND Window(wxTextCtrl& control) { return static_cast<HWND>(control.GetHWND()); }
+
+SCROLLINFO VerticalScroll(HWND window) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    if (!GetScrollInfo(window, SB_VERT, &info)) info.nMax = -1;
+    return info;
+}
+
+bool AtBottom(const SCROLLINFO& info) {
+    return info.nMax < 0 || info.nPos + static_cast<int>(info.nPage) > info.nMax;
+}
+
+void RememberPosition(HWND window) {
+    // Kept one above the position, so that position 0 is not "unset".
+    SetPropW(window, kLeftAtProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(VerticalScroll(window).nPos + 1)));
+}
+}  // namespace
+
+void PrepareAppend(wxTextCtrl& control) {
+    // Room for everything the pane may hold; the control's default is 32 KB
+    // of typed text.
+    SendMessageW(Window(control), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    SetFollowsEnd(control, true);
+}
+
+bool FollowsEnd(wxTextCtrl& control) {
+    const HWND window = Window(control);
+    const SCROLLINFO info = VerticalScroll(window);
+    if (AtBottom(info)) return true;
+    const INT_PTR leftAt = reinterpret_cast<INT_PTR>(GetPropW(window, kLeftAtProp));
+    return GetPropW(window, kFollowsProp) != nullptr && leftAt == info.nPos + 1;
+}
+
+void SetFollowsEnd(wxTextCtrl& control, bool follows) {
+    const HWND window = Window(control);
+    if (follows)
+        SetPropW(window, kFollowsProp, reinterpret_cast<HANDLE>(1));
+    else
+        RemovePropW(window, kFollowsProp);
+    RememberPosition(window);
+}
+
+void ScrollToEnd(wxTextCtrl& control) {
+    const HWND window = Window(control);
+    SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
+    SetPropW(window, kFollowsProp, reinterpret_cast<HANDLE>(1));
+    RememberPosition(window);
+}
+
+void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
+    // Appending moves the selection to the end; the user's is put back.
+    long from = 0, to = 0;
+    control.GetSelection(&from, &to);
+    const bool selected = from != to;
+    const bool follows = FollowsEnd(control);
+    control.AppendText(wxString::FromUTF8Unchecked(utf8, size));
+    if (selected) control.SetSelection(from, to);
+    // The control scrolls sideways to the end of what it was given, as far
+    // as the echoed command line reaches; a view that follows the output
+    // goes back to where its next lines start.
+    if (follows && size > 0 && utf8[size - 1] == '\n')
+        SendMessageW(Window(control), WM_HSCROLL, SB_LEFT, 0);
+}
+
+void BeginBulkAppend(wxTextCtrl& control) { control.Freeze(); }
+
+void EndBulkAppend(wxTextCtrl& control) {
+    if (control.IsFrozen()) control.Thaw();
+}
+
+void KeepFirstLineOfPaste(wxTextCtrl& field) {
+    field.Bind(wxEVT_TEXT_PASTE, [&field](wxClipboardTextEvent&) {
+        wxTextDataObject data;
+        if (!wxTheClipboard->Open()) return;
+        const bool got = wxTheClipboard->GetData(data);
+        wxTheClipboard->Close();
+        if (!got) return;
+        const wxString text = data.GetText();
+        const size_t end = text.find_first_of(wxS("\r\n"));
+        field.WriteText(end == wxString::npos ? text : text.substr(0, end));
+    });
+}
+
+}  // namespace quillet::platform

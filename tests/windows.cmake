@@ -1,0 +1,94 @@
+# The tests of the Windows build, run under Wine in a private prefix that a
+# fixture makes afresh on each test run.  The portable unit tests are the
+# Linux build's own sources; windows/ holds the tests of what only the
+# Windows platform layer does.
+set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's source, built for the target")
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+set(WINE_ENV WINEPREFIX=${WINE_PREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=)
+# Wine's desktop process starts with the prefix and keeps the display it
+# was given, so the prefix is made on the display of the window tests.
+set(XVFB_STATE ${CMAKE_BINARY_DIR}/xvfb-1024.state)
+add_test(NAME xvfb.start.1024 COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/xvfb.sh start 1024 ${XVFB_STATE})
+add_test(NAME xvfb.stop.1024 COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/xvfb.sh stop 1024 ${XVFB_STATE})
+set_tests_properties(xvfb.start.1024 PROPERTIES FIXTURES_SETUP display1024)
+set_tests_properties(xvfb.stop.1024 PROPERTIES FIXTURES_CLEANUP display1024)
+add_test(NAME wine.prefix.start COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/wine/prefix.sh start ${WINE_PREFIX})
+add_test(NAME wine.prefix.stop COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/prefix.sh stop ${WINE_PREFIX})
+set_tests_properties(wine.prefix.start PROPERTIES FIXTURES_SETUP wineprefix
+                     FIXTURES_REQUIRED display1024 TIMEOUT 120)
+set_tests_properties(wine.prefix.stop PROPERTIES FIXTURES_CLEANUP wineprefix)
+
+file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/unit/*.cpp
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/windows/*_test.cpp)
+# Left out: what exists only on Linux (Wine, the Windows-rules splitter for
+# native tools), the POSIX layer's own tests (processes, the settings file's
+# POSIX fixture), and the decoder's, whose oracle is iconv.
+list(FILTER UNIT_SOURCES EXCLUDE REGEX "/unit/(launch|process|windows_line|settings_file|text_encoding)_test\\.cpp$")
+add_executable(unit_tests ${UNIT_SOURCES} $<TARGET_OBJECTS:quillet_new>)
+target_link_libraries(unit_tests PRIVATE quillet_core GTest::gtest GTest::gtest_main)
+target_compile_definitions(unit_tests PRIVATE QUILLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# Found in the sources rather than by running the program, which would need
+# Wine at build time; each runs under Wine (the toolchain's emulator).
+gtest_add_tests(TARGET unit_tests SOURCES ${UNIT_SOURCES} TEST_PREFIX "winunit." TEST_LIST winunit_tests)
+set_tests_properties(${winunit_tests} PROPERTIES
+  FIXTURES_REQUIRED wineprefix TIMEOUT 120 ENVIRONMENT "${WINE_ENV}")
+
+# The stand-ins of the server and the tool, in a directory whose name holds
+# a blank, as the Linux build makes them.
+set(WIN_STANDIN_DIR "${CMAKE_BINARY_DIR}/wine standin")
+foreach(program ham hamster)
+  add_executable(standin_${program} wine/${program}.cpp)
+  set_target_properties(standin_${program} PROPERTIES OUTPUT_NAME ${program}
+                        RUNTIME_OUTPUT_DIRECTORY "${WIN_STANDIN_DIR}")
+  add_dependencies(unit_tests standin_${program})
+endforeach()
+string(REPLACE "/" "\\" WIN_STANDIN_WINDOWS "Z:${WIN_STANDIN_DIR}")
+# One at a time with the end-to-end test: they count the stand-in tool's
+# processes in the one prefix.
+set_tests_properties(${winunit_tests} PROPERTIES RESOURCE_LOCK winetools
+  ENVIRONMENT "${WINE_ENV};QUILLET_WIN_STANDIN=${WIN_STANDIN_WINDOWS}")
+
+# The built program end to end under Wine on a private Xvfb server, driven
+# by clicks (keys need the focus first) and looked at with win_probe.
+add_executable(win_probe windows/win_probe.cpp)
+add_test(NAME e2e.windows_run
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
+          bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e_run.sh $<TARGET_FILE:quillet>
+          $<TARGET_FILE:win_probe> ${CMAKE_SOURCE_DIR})
+set_tests_properties(e2e.windows_run PROPERTIES
+  FIXTURES_REQUIRED "display1024;wineprefix" RESOURCE_LOCK "display1024;winetools" TIMEOUT 300
+  ENVIRONMENT "${WINE_ENV};QUILLET_WIN_STANDIN=${WIN_STANDIN_DIR}")
+add_dependencies(win_probe standin_ham standin_hamster)
+
+# The window tests that make sense on Windows and hold under Wine: the form's
+# start and its values, the main window's close, layout and status texts,
+# the validated field's saved copy (the runs are end to end above).  Left
+# out until they are looked into: what depends on simulated input under
+# Wine (clicks on the command buttons, typed and pasted keys), exact sizes
+# of GTK's controls, the icon (the test program has no icon resource) and
+# the idle measure.  One test for the suite, as Wine needs the display
+# before the program starts.
+set(WIN_GUI_SOURCES gui_main command_form_test main_window_test output_pane_test
+                    validated_text_test gui_support)
+list(TRANSFORM WIN_GUI_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/gui/)
+list(TRANSFORM WIN_GUI_SOURCES APPEND .cpp)
+add_executable(gui_tests ${WIN_GUI_SOURCES} $<TARGET_OBJECTS:quillet_new>)
+target_link_libraries(gui_tests PRIVATE quillet_core GTest::gtest)
+target_compile_definitions(gui_tests PRIVATE QUILLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+set(WIN_GUI_FILTER "CommandFormTest.StartsOnGrepWithTheRememberedValues"
+    "CommandFormTest.ValuesSurviveSwitchingAndGoOutByName" "MainWindow.CloseBoxSavesTheThreeFieldsInOrder"
+    "MainWindow.LayoutFollowsTheWindowAndStopsAtTheStatusBar" "MainWindow.StatusTextsReadWhole"
+    "ValidatedTextTest.FocusChangesOnlyRefreshTheSavedCopy")
+string(REPLACE ";" ":" WIN_GUI_FILTER "${WIN_GUI_FILTER}")
+add_test(NAME wingui
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
+          wine $<TARGET_FILE:gui_tests> --gtest_filter=${WIN_GUI_FILTER})
+set_tests_properties(wingui PROPERTIES
+  FIXTURES_REQUIRED "display1024;wineprefix" RESOURCE_LOCK display1024 TIMEOUT 300
+  ENVIRONMENT "${WINE_ENV}")

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# quillet.exe under Wine with the Windows stand-ins, whose directory name
+# holds a blank: the server starts once; Grep, Scoreview, Delete, Export and
+# Import each reach the stand-in tool through the interpreter COMSPEC names
+# with exactly the line's tail; the pane and the counts show its output;
+# Escape, and a hard kill of Quillet, leave no tool running; closing saves
+# the three fields as the Linux build writes them.
+#   e2e_run.sh QUILLET_EXE WIN_PROBE_EXE SOURCE_DIR, with DISPLAY, WINEPREFIX
+#   and QUILLET_WIN_STANDIN (the stand-ins' directory)
+source "$3/tests/e2e/lib.sh" "$1" true "$3"
+PROBE=$2
+STANDIN_WIN="Z:${QUILLET_WIN_STANDIN//\//\\}"
+program="\"$STANDIN_WIN\\ham.exe\""
+export QUILLET_STANDIN_LOG=$WORK/args.log
+
+start_quillet() {
+  (cd "$WORK" && exec wine "$QUILLET") &
+  QPID=$!
+}
+# The first window in a new prefix waits for Wine to set up its desktop.
+wait_main_window() {
+  for _ in $(seq 1 4); do wait_window '^Quillet ' && return 0; done
+  return 1
+}
+probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+# Design units of the form at a scale base of 1024, as the layout turns them
+# into pixels of the client area.
+click_at() { # click_at DESIGN_X DESIGN_Y
+  read -r ox oy <<<"$(probe origin)"
+  xdotool mousemove $((ox + $1 * 1024 / 800)) $((oy + $2 * 1024 / 800)) click 1
+  sleep 0.4
+}
+# The command buttons stand in a grid of the others, in list order.
+click_command() { # click_command NAME CURRENT
+  local order=(Grep Delete Export Import Scoretest Scoreview Groups Help Info Locate Type) cell=0 name
+  local columns=(3 46 89 132 175)
+  for name in "${order[@]}"; do
+    [ "$name" = "$2" ] && continue
+    if [ "$name" = "$1" ]; then
+      click_at $((columns[cell % 5] + 20)) $(( (cell < 5 ? 54 : 74) + 7 ))
+      return
+    fi
+    cell=$((cell + 1))
+  done
+}
+type_into() { click_at "$1" "$2"; xdotool type --delay 40 "$3"; }
+# The interpreter and the tool of this build (other builds may run Wine too).
+tool_pattern='build-windows.wine standin.ham\.exe'
+tools_left() { pgrep -f "$tool_pattern" >/dev/null; }
+do_it() { : > "$WORK/args.log"; click_at 278 61; }
+wait_run() { # waits for the tool's log entry and the interpreter's end
+  for _ in $(seq 1 100); do grep -q '^----$' "$WORK/args.log" 2>/dev/null && break; sleep 0.1; done
+  for _ in $(seq 1 50); do tools_left || break; sleep 0.1; done
+  sleep 1
+}
+expect_line() { # expect_line WHAT TAIL
+  local got; got=$(head -n 1 "$WORK/args.log" | tr -d '\r')
+  check "$1 reaches the tool as $program $2" test "$got" = "$program $2"
+  [ "$got" = "$program $2" ] || echo "got: $got"
+}
+
+printf '[Setup]\r\nHamDir=%s\r\nWaitForSys=1\r\n[SearchExpr]\r\n0=From:."Ivo" 100%% Gr\xc3\xbc\xc3\x9f\x65\r\n' \
+  "$STANDIN_WIN" > "$WORK/quillet.ini"
+start_quillet
+wait_main_window || { fail "no main window"; finish; }
+for _ in $(seq 1 50); do [ -s "$QUILLET_STANDIN_SERVER_LOG" ] && break; sleep 0.1; done
+
+do_it; wait_run
+expect_line "Grep" $'grep "From:."Ivo" 100% Gr\xfc\xdf\x65" "de\\.alt\\.admin"'
+check "ham.txt holds the tool's two lines" test "$(wc -l < "$WORK/ham.txt")" = 2
+check "the counts are in the status bar" test "$(probe status)" = "2 line(s), 30 char(s)"
+check "the pane shows the line and the output" \
+  grep -q $'M\xc3\xbcnchen' <(probe pane)
+
+click_command Scoreview Grep; do_it; wait_run
+expect_line "Scoreview" 'scoreview de\.alt\.admin'
+
+click_command Delete Scoreview; type_into 137 42 '<a$1`id`$HOME@example.com>'; do_it; wait_run
+expect_line "Delete" 'delete "<a$1`id`$HOME@example.com>"'
+
+click_command Export Delete; type_into 137 23 'de.test'; type_into 137 42 'out.txt'; do_it; wait_run
+expect_line "Export" 'export de.test ' # the interpreter keeps the blank before its >
+check "Export's > sends the output to its file" test "$(wc -l < "$WORK/out.txt")" = 2
+
+click_command Import Export; click_at 244 5; type_into 137 42 'de.test'; type_into 137 23 'a.msg'
+do_it; wait_run
+expect_line "Import" 'import -go"de.test" a.msg'
+
+# Closing with the close command saves the three fields (WM_CLOSE).
+wine taskkill /im quillet.exe >/dev/null 2>&1
+check "the program ends" wait_exit
+check "the server started once" test "$(cat "$QUILLET_STANDIN_SERVER_LOG")" = started
+expected=$(printf '[Setup]\r\nHamDir=%s\r\nWaitForSys=1\r\n[SearchExpr]\r\n0=From:."Ivo" 100%% Gr\xc3\xbc\xc3\x9f\x65\r\n[GroupExpr]\r\n0=de\\.alt\\.admin\r\n[ScoreView]\r\n0=de\\.alt\\.admin\r\nx' "$STANDIN_WIN")
+check "closing saved the three fields as the Linux build writes them" \
+  test "$(cat "$WORK/quillet.ini"; printf x)" = "$expected"
+
+# A tool that never ends: Escape ends it and its interpreter; then a hard
+# kill of Quillet itself leaves none behind either.
+export QUILLET_STANDIN_MODE=forever
+start_quillet
+wait_main_window || { fail "no main window for the second start"; finish; }
+do_it
+for _ in $(seq 1 100); do tools_left && break; sleep 0.1; done
+check "the endless tool runs" tools_left
+sleep 2
+click_at 100 150; xdotool key Escape
+for _ in $(seq 1 50); do tools_left || break; sleep 0.1; done
+check "Escape leaves no tool and no interpreter" test -z "$(pgrep -f "$tool_pattern")"
+check "what the tool wrote is counted" grep -q ' line(s), ' <(probe status)
+do_it
+for _ in $(seq 1 100); do tools_left && break; sleep 0.1; done
+kill -KILL "$QPID"  # the Wine process of quillet.exe itself
+for _ in $(seq 1 50); do tools_left || break; sleep 0.1; done
+check "a hard kill of Quillet leaves no tool" test -z "$(pgrep -f "$tool_pattern")"
+wait "$QPID" 2>/dev/null; QPID=
+finish

@@ -1,0 +1,75 @@
+// Looks at the running Quillet from outside, as the end-to-end test under
+// Wine needs it (no window of Wine's has an X window of its own):
+//   win_probe origin   the screen place of the main window's client area
+//   win_probe status   the status bar's first field
+//   win_probe pane     the output pane's text
+// Prints UTF-8; exits 1 when there is no such window.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+HWND mainWindow = nullptr;
+
+BOOL CALLBACK FindMain(HWND window, LPARAM) {
+    wchar_t title[64];
+    if (IsWindowVisible(window) && GetWindowTextW(window, title, 64) && wcsncmp(title, L"Quillet ", 8) == 0) {
+        mainWindow = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct ChildSearch {
+    const wchar_t* classPrefix;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    wchar_t name[64];
+    if (GetClassNameW(window, name, 64) && _wcsnicmp(name, search->classPrefix, wcslen(search->classPrefix)) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND Child(const wchar_t* classPrefix) {
+    ChildSearch search{classPrefix, nullptr};
+    EnumChildWindows(mainWindow, FindChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int PrintText(HWND window) {
+    if (!window) return 1;
+    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT got = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(got));
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    EnumWindows(FindMain, 0);
+    if (!mainWindow || argc < 2) return 1;
+    if (std::strcmp(argv[1], "origin") == 0) {
+        POINT origin{0, 0};
+        ClientToScreen(mainWindow, &origin);
+        std::printf("%ld %ld\n", origin.x, origin.y);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "status") == 0) return PrintText(Child(L"msctls_statusbar32"));
+    if (std::strcmp(argv[1], "pane") == 0) return PrintText(Child(L"RichEdit"));
+    return 1;
+}
