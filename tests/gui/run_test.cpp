@@ -28,6 +28,7 @@
 #include "form/command_form.h"
 #include "gui_support.h"
 #include "platform/settings_file.h"
+#include "platform/text_control.h"
 
 namespace quillet {
 namespace {
@@ -56,6 +57,14 @@ protected:
         return (interpreter.empty() ? "" : interpreter + " -c ") + kStandinDir + "/ham.exe>ham.txt ";
     }
     void SetStatus(int field, const char* text) { frame->SetStatus(field, text); }
+    // The line the view draws at the pane's bottom, and the pane's last line.
+    long BottomLine() const { return platform::VisibleLines(*window->pane).bottom; }
+    long LastLine() const { return window->pane->GetNumberOfLines() - 1; }
+    // Once the view has laid the text out, it stays where it has come to.
+    bool ViewSettlesAtTheEnd() {
+        return PumpUntil([this] { return BottomLine() == LastLine(); }, 30000) &&
+               (quillet::testing::PumpEvents(500), BottomLine() == LastLine());
+    }
 };
 
 std::string Lines(int from, int to) {
@@ -94,6 +103,9 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
          "12 line(s), 588 char(s)", "",
          // One argument a line: the quotes were the interpreter's to take.
          "grep\n-i\n-va\nFrom:.*x > y\nde.test\n----\n"},
+        {"100 lines", CmdInfo, nullptr, "lines:100", "", Lines(99, 100) + "\n", "100 line(s), 4900 char(s)", ""},
+        {"a million lines", CmdInfo, nullptr, "lines:1000000", "", Lines(999999, 1000000) + "\n",
+         "1000000 line(s), 49000001 char(s)", ""},
         {"empty", CmdInfo, nullptr, "empty", info, "\n", "0 line(s), 0 char(s)", "", "info\n----\n"},
         {"crlf", CmdInfo, nullptr, "crlf", info, "first\nsecond\nthird\n\n", "3 line(s), 16 char(s)", ""},
         {"no final break", CmdInfo, nullptr, "nofinallf", info, "first\nsecond\nlast\n", "3 line(s), 15 char(s)", ""},
@@ -136,7 +148,7 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
         Select(c.command);
         frame->SetStatus(0, "old");
         frame->SetStatus(1, "old");
-        PressDoIt(c.mode);
+        PressDoIt(c.mode, 120000);  // a million lines take a while under a sanitizer
         const std::string text = PaneText();
         if (!c.line) {
             EXPECT_EQ(text, c.pane);
@@ -152,6 +164,10 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
         }
         EXPECT_EQ(LastEnd(), c.end);
         EXPECT_TRUE(form->IsEnabled());
+        // Hands off, what is drawn at the pane's bottom is the end of the output.
+        if (c.end == RunEnd::Copied) {
+            EXPECT_TRUE(ViewSettlesAtTheEnd()) << "bottom line " << BottomLine() << " of " << LastLine();
+        }
         if (c.command == CmdGrep && c.end == RunEnd::Copied) {
             EXPECT_TRUE(PumpUntil([this] { return wxWindow::FindFocus() == Field(Arg::SearchExprField); }));
         }
@@ -215,6 +231,26 @@ TEST_F(DoIt, LiveOutputEndsAsACopyAfterTheWait) {
         EXPECT_EQ(shown[1], shown[0]) << mode;
         EXPECT_EQ(counts[1], counts[0]) << mode;
         EXPECT_EQ(note[1], note[0]) << mode;
+    }
+}
+
+// A user who scrolled away during the run keeps their place; back at the
+// end, the view follows it again.
+TEST_F(DoIt, TheViewStaysWhereTheUserScrolledDuringTheRun) {
+    Select(CmdInfo);
+    for (bool scrollAway : {true, false}) {
+        StartDoIt("halves:100");
+        ASSERT_TRUE(PumpUntil([this] { return PaneText().find("line 000100") != std::string::npos; }, 5000));
+        ASSERT_TRUE(quillet::testing::FocusAndWait(window->pane));
+        wxUIActionSimulator().Char(scrollAway ? WXK_HOME : WXK_END, wxMOD_CONTROL);
+        ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 10000));
+        ASSERT_NE(PaneText().find("line 000200"), std::string::npos);
+        if (scrollAway) {
+            quillet::testing::PumpEvents(500);
+            EXPECT_EQ(platform::VisibleLines(*window->pane).top, 0);
+        } else {
+            EXPECT_TRUE(ViewSettlesAtTheEnd());
+        }
     }
 }
 
