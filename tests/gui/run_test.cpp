@@ -70,10 +70,11 @@ protected:
     // The line the view draws at the pane's bottom, and the pane's last line.
     long BottomLine() const { return platform::VisibleLines(*window->pane).bottom; }
     long LastLine() const { return window->pane->GetNumberOfLines() - 1; }
-    // Once the view has laid the text out, it stays where it has come to.
+    // Once the view has laid the text out (a million lines take it
+    // seconds), it stays where it has come to.
     bool ViewSettlesAtTheEnd() {
         return PumpUntil([this] { return BottomLine() == LastLine(); }, 30000) &&
-               (quillet::testing::PumpEvents(500), BottomLine() == LastLine());
+               (quillet::testing::PumpEvents(200), BottomLine() == LastLine());
     }
 };
 
