@@ -264,13 +264,8 @@ TEST_F(DoIt, TheViewStaysWhereTheUserScrolledDuringTheRun) {
         ASSERT_TRUE(quillet::testing::FocusAndWait(window->pane));
         wxUIActionSimulator().Char(scrollAway ? WXK_HOME : WXK_END, wxMOD_CONTROL);
         ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 10000));
-        ASSERT_NE(PaneText().find("line 000200"), std::string::npos);
-        if (scrollAway) {
-            quillet::testing::PumpEvents(500);
-            EXPECT_EQ(platform::VisibleLines(*window->pane).top, 0);
-        } else {
-            EXPECT_TRUE(ViewSettlesAtTheEnd());
-        }
+        EXPECT_TRUE(scrollAway ? (quillet::testing::PumpEvents(500), platform::VisibleLines(*window->pane).top == 0)
+                               : ViewSettlesAtTheEnd()) << scrollAway;
     }
 }
 
