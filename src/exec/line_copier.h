@@ -28,10 +28,11 @@ struct CopyResult {
 // one more line feed, shown but not counted.
 class LineCopier {
 public:
-    // Longer lines are more than the pane lays out and draws without
-    // stalling the window (a row of a million characters takes half a second
-    // and draws garbled); a tool's line this long is data, not text to read.
-    static constexpr std::size_t kLongestShownLine = 100000;
+    // Longer lines are more than the pane lays out without stalling the
+    // window (a row of 100,000 characters takes it some 70 ms, one of a
+    // million half a second, and draws garbled); a tool's line this long is
+    // data, not text to read.
+    static constexpr std::size_t kLongestShownLine = 50000;
 
     explicit LineCopier(std::ostream& pane, std::size_t longestShownLine = kLongestShownLine)
         : pane_(pane), longest_(longestShownLine) {}

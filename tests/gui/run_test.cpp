@@ -92,7 +92,7 @@ std::string Lines(int from, int to) {
 // empty: the pane need only hold the text), the text after it, the two
 // status fields, and the arguments the tool got.
 TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
-    const std::string longLine(100000, 'x'), info = Echo() + "info ";
+    const std::string shownStart(LineCopier::kLongestShownLine, 'x'), info = Echo() + "info ";
     const struct Case {
         const char* what;
         int command;
@@ -121,11 +121,12 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
         {"empty", CmdInfo, nullptr, "empty", info, "\n", "0 line(s), 0 char(s)", "", "info\n----\n"},
         {"crlf", CmdInfo, nullptr, "crlf", info, "first\nsecond\nthird\n\n", "3 line(s), 16 char(s)", ""},
         {"no final break", CmdInfo, nullptr, "nofinallf", info, "first\nsecond\nlast\n", "3 line(s), 15 char(s)", ""},
-        {"a long line", CmdInfo, nullptr, "longline", info, longLine + "\nafter 1\nafter 2\n\n",
-         "3 line(s), 100014 char(s)", ""},
         // Shown cut, counted whole, and never held whole in memory.
+        {"a long line", CmdInfo, nullptr, "longline", info,
+         shownStart + "\xe2\x80\xa6 [line cut, 100000 char(s) in all]\nafter 1\nafter 2\n\n",
+         "3 line(s), 100014 char(s)", "For complete output see ham.txt"},
         {"a 100 MB line", CmdInfo, nullptr, "hugeline:100000000", info,
-         std::string(100000, 'x') + "\xe2\x80\xa6 [line cut, 100000000 char(s) in all]\n",
+         shownStart + "\xe2\x80\xa6 [line cut, 100000000 char(s) in all]\n",
          "1 line(s), 100000000 char(s)", "For complete output see ham.txt", nullptr, RunEnd::Copied, 64},
         {"Windows-1252", CmdInfo, nullptr, "cp1252", info,
          "caf\xc3\xa9 costs 3 \xe2\x82\xac, \xe2\x80\x9cquoted\xe2\x80\x9d\n\n", "1 line(s), 24 char(s)", ""},

@@ -39,7 +39,11 @@ std::string CutMark(long chars) { return "\xe2\x80\xa6 [line cut, " + std::to_st
 // Whole, and in pieces cut anywhere as a run sees the file while the tool
 // writes it (a half line or a CR without its LF at the end of a piece).
 TEST(LineCopier, CountsAndShowsEveryLineWholeOrInPieces) {
-    const std::string longLine(LineCopier::kLongestShownLine, 'x'), nul("be\0fore", 7);
+    const std::size_t n = LineCopier::kLongestShownLine;
+    const std::string longLine(n, 'x'), nul("be\0fore", 7);
+    auto counts = [](int lines, std::size_t chars, const char* more = "") {
+        return std::to_string(lines) + " lines " + std::to_string(chars) + " chars" + more;
+    };
     const struct { std::string file, counts, shown; } cases[] = {
         // A final line feed, or an empty file, shows as an empty line.
         {"one\ntwo\nthree\n", "3 lines 11 chars", "one\ntwo\nthree\n\n"},
@@ -47,11 +51,10 @@ TEST(LineCopier, CountsAndShowsEveryLineWholeOrInPieces) {
         {"one\ntwo", "2 lines 6 chars", "one\ntwo\n"},
         // Only CR LF loses its CR; a lone CR keeps its place, shown as U+240D.
         {"a\r\nb\rc\r\n\r\nend\r", "4 lines 8 chars", "a\nb\xe2\x90\x8d" "c\n\nend\xe2\x90\x8d\n"},
-        {longLine + "\r\n" + nul + "\nafter\n", "3 lines 100012 chars", longLine + "\n" + nul + "\nafter\n\n"},
+        {longLine + "\r\n" + nul + "\nafter\n", counts(3, n + 12), longLine + "\n" + nul + "\nafter\n\n"},
         // Longer lines show their start, never half a character, and count whole.
-        {"ab\n" + longLine + "yz\r\nafter", "3 lines 100009 chars 1 cut",
-         "ab\n" + longLine + CutMark(100002) + "\nafter\n"},
-        {longLine.substr(1) + "\xc3\xa9z", "1 lines 100002 chars 1 cut", longLine.substr(1) + CutMark(100002) + "\n"},
+        {"ab\n" + longLine + "yz\r\nafter", counts(3, n + 9, " 1 cut"), "ab\n" + longLine + CutMark(n + 2) + "\nafter\n"},
+        {longLine.substr(1) + "\xc3\xa9z", counts(1, n + 2, " 1 cut"), longLine.substr(1) + CutMark(n + 2) + "\n"},
     };
     std::mt19937 random(7);
     for (const auto& c : cases) {
