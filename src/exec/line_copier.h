@@ -4,7 +4,6 @@
 // it, and the rest once the tool has ended, with the same result as one copy
 // of the whole file.
 #include <cstddef>
-#include <istream>
 #include <ostream>
 #include <string>
 
@@ -13,24 +12,30 @@ namespace quillet {
 struct CopyResult {
     long lines = 0;          // lines the file holds that were written out
     long chars = 0;          // their bytes, line feeds and the CR before them not counted
+    long cutLines = 0;       // of them, lines shown cut short
     bool paneFailed = false; // the pane stream failed; the rest was not shown
 };
 
-// Every line goes to the pane with a line feed after it; the pane stream is
-// flushed after the 1st, 11th, 21st ... line written.  A carriage return
-// before a line feed does not belong to the line; any other carriage return
-// shows as U+240D, so that the pane has one row for each counted line.  Lines
-// have no length limit and NUL bytes are kept.  Copying stops at the first
-// write after which the pane is in a fail or bad state; that line is not
-// counted.  When the file is empty or ends with a line feed, the empty read
-// at its end is written out as one more line feed, shown but not counted.
+// Every line goes to the pane with a line feed after it; the caller flushes
+// the pane when it wants the lines shown.  A carriage return before a line
+// feed does not belong to the line; any other carriage return shows as
+// U+240D, so that the pane has one row for each counted line.  NUL bytes are
+// kept.  A line longer than the longest shown line shows its start and a
+// mark with its length, and is counted whole: the copier never holds more of
+// a line than it shows.  Copying stops at the first write after which the
+// pane is in a fail or bad state; that line is not counted.  When the file is
+// empty or ends with a line feed, the empty read at its end is written out as
+// one more line feed, shown but not counted.
 class LineCopier {
 public:
-    // A caller that flushes the pane itself at moments of its own choosing
-    // (a run, between slices of work) may leave out the flush every tenth
-    // line, which costs a hand-over to the pane for each ten lines.
-    explicit LineCopier(std::ostream& pane, bool flushEveryTenthLine = true)
-        : pane_(pane), flushEveryTenthLine_(flushEveryTenthLine) {}
+    // Longer lines are more than the pane lays out without stalling the
+    // window (a row of 100,000 characters takes it some 70 ms, one of a
+    // million half a second, and draws garbled); a tool's line this long is
+    // data, not text to read.
+    static constexpr std::size_t kLongestShownLine = 50000;
+
+    explicit LineCopier(std::ostream& pane, std::size_t longestShownLine = kLongestShownLine)
+        : pane_(pane), longest_(longestShownLine) {}
 
     // The next bytes of the file: the lines they complete go out at once, a
     // line still open waits for the bytes that end it.  False once the pane
@@ -42,18 +47,18 @@ public:
     const CopyResult& Result() const { return result_; }
 
 private:
-    bool Emit(const char* data, std::size_t size, bool endedByLineFeed, bool counted);
+    void Take(const char* data, std::size_t size);
+    void EndLine(bool endedByLineFeed);
+    bool Emit(const char* data, std::size_t size, std::size_t fileBytes, bool counted, bool cut);
 
     std::ostream& pane_;
-    bool flushEveryTenthLine_;
-    std::string open_;   // the start of a line whose line feed has not come yet
-    std::string shown_;  // a line with its lone carriage returns made visible
-    long written_ = 0;
+    std::size_t longest_;
+    std::string open_;            // the start of the open line, one byte more than is shown at most
+    std::size_t openBytes_ = 0;   // the open line's bytes so far, held or not
+    bool openEndsInCr_ = false;
+    std::string shown_;           // a line with its lone carriage returns made visible
     CopyResult result_;
     bool finished_ = false;
 };
-
-// The whole of in (opened in binary mode) through one LineCopier.
-CopyResult CopyLines(std::istream& in, std::ostream& pane);
 
 }  // namespace quillet

@@ -94,7 +94,7 @@ std::string RunJob::Start(const FormValues& values, const PlatformParams& platfo
         return line->focus;
     }
     chunk_ = std::make_unique<char[]>(kChunkSize);
-    copier_ = std::make_unique<LineCopier>(*out_, false);
+    copier_ = std::make_unique<LineCopier>(*out_);
     phase_ = Phase::Sleeping;
     nextCheck_ = Clock::now() + std::chrono::seconds(settings_.waitForSys);
     Schedule(kTickMillis);
@@ -157,16 +157,17 @@ bool RunJob::CopyAvailable(milliseconds budget) {
     if (!copied.paneFailed) copied = copier_->Finish();
     if (copied.paneFailed) {
         status_.SetStatus(0, Format("L = %ld, C = %ld", copied.lines, copied.chars));
-        status_.SetStatus(1, "For complete output see ham.txt");
         out_->clear();  // the pane may still take the short notes that follow
     }
+    const bool shownWhole = !copied.paneFailed && copied.cutLines == 0;
+    if (!shownWhole) status_.SetStatus(1, "For complete output see ham.txt");
     if (bulk_) {
         pane_.EndAppend();
         bulk_ = false;
     }
     status_.SetStatus(0, Format("%ld line(s), %ld char(s)", copied.lines, copied.chars));
     times_.countsShown = Clock::now();
-    ReportCommandTrouble(!copied.paneFailed);
+    ReportCommandTrouble(shownWhole);
     Finish(cancelled_ ? RunEnd::Cancelled : RunEnd::Copied);
     return true;
 }
@@ -196,7 +197,7 @@ void RunJob::EndWait() {
         pane_.Clear();
         out_->clear();
         *out_ << echo_;
-        copier_ = std::make_unique<LineCopier>(*out_, false);
+        copier_ = std::make_unique<LineCopier>(*out_);
     }
     if (!file_.IsOpen() && !file_.Open(settings_.outputFile)) {
         wxLogTrace(platform::kTraceExec, "%s cannot be opened: %s", settings_.outputFile.c_str(),

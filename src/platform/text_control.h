@@ -20,6 +20,13 @@ void SetFollowsEnd(wxTextCtrl& control, bool follows);
 // Scrolls to the end of the text once the view has laid it out.
 void ScrollToEnd(wxTextCtrl& control);
 
+// The lines (counted from 0) at the top and at the bottom of what the view
+// draws, as the toolkit has laid them out so far; -1 when it cannot tell.
+struct LinesInView {
+    long top = -1, bottom = -1;
+};
+LinesInView VisibleLines(wxTextCtrl& control);
+
 // Appends valid UTF-8 at the end of control's text; works while the control
 // is frozen too.
 void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size);

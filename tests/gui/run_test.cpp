@@ -28,6 +28,7 @@
 #include "form/command_form.h"
 #include "gui_support.h"
 #include "platform/settings_file.h"
+#include "platform/text_control.h"
 
 namespace quillet {
 namespace {
@@ -48,6 +49,16 @@ bool AnyProcessWorksIn(const std::string& dir) {
     return false;
 }
 
+// The peak resident memory of this process, in KiB, since the last reset.
+long PeakKiB(bool reset) {
+    if (reset) std::ofstream("/proc/self/clear_refs") << "5";
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
 class DoIt : public testing::WindowTest {
 protected:
     void SetUp() override { Open(); }
@@ -56,6 +67,15 @@ protected:
         return (interpreter.empty() ? "" : interpreter + " -c ") + kStandinDir + "/ham.exe>ham.txt ";
     }
     void SetStatus(int field, const char* text) { frame->SetStatus(field, text); }
+    // The line the view draws at the pane's bottom, and the pane's last line.
+    long BottomLine() const { return platform::VisibleLines(*window->pane).bottom; }
+    long LastLine() const { return window->pane->GetNumberOfLines() - 1; }
+    // Once the view has laid the text out (a million lines take it
+    // seconds), it stays where it has come to.
+    bool ViewSettlesAtTheEnd() {
+        return PumpUntil([this] { return BottomLine() == LastLine(); }, 30000) &&
+               (quillet::testing::PumpEvents(200), BottomLine() == LastLine());
+    }
 };
 
 std::string Lines(int from, int to) {
@@ -72,7 +92,7 @@ std::string Lines(int from, int to) {
 // empty: the pane need only hold the text), the text after it, the two
 // status fields, and the arguments the tool got.
 TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
-    const std::string longLine(100000, 'x'), info = Echo() + "info ";
+    const std::string shownStart(LineCopier::kLongestShownLine, 'x'), info = Echo() + "info ";
     const struct Case {
         const char* what;
         int command;
@@ -84,6 +104,7 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
         const char* status1;
         const char* args = nullptr;  // the tool's arguments, one a line; null: not checked
         RunEnd end = RunEnd::Copied;
+        long peakMiB = 0;  // the most memory the run may add; 0: not checked
     } cases[] = {
         {"grep with its options", CmdGrep, [this] {
              Field(Arg::SearchExprField)->ChangeValue("From:.*\"x\" > y");
@@ -94,11 +115,19 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
          "12 line(s), 588 char(s)", "",
          // One argument a line: the quotes were the interpreter's to take.
          "grep\n-i\n-va\nFrom:.*x > y\nde.test\n----\n"},
+        {"100 lines", CmdInfo, nullptr, "lines:100", "", Lines(99, 100) + "\n", "100 line(s), 4900 char(s)", ""},
+        {"a million lines", CmdInfo, nullptr, "lines:1000000", "", Lines(999999, 1000000) + "\n",
+         "1000000 line(s), 49000001 char(s)", ""},
         {"empty", CmdInfo, nullptr, "empty", info, "\n", "0 line(s), 0 char(s)", "", "info\n----\n"},
         {"crlf", CmdInfo, nullptr, "crlf", info, "first\nsecond\nthird\n\n", "3 line(s), 16 char(s)", ""},
         {"no final break", CmdInfo, nullptr, "nofinallf", info, "first\nsecond\nlast\n", "3 line(s), 15 char(s)", ""},
-        {"a long line", CmdInfo, nullptr, "longline", info, longLine + "\nafter 1\nafter 2\n\n",
-         "3 line(s), 100014 char(s)", ""},
+        // Shown cut, counted whole, and never held whole in memory.
+        {"a long line", CmdInfo, nullptr, "longline", info,
+         shownStart + "\xe2\x80\xa6 [line cut, 100000 char(s) in all]\nafter 1\nafter 2\n\n",
+         "3 line(s), 100014 char(s)", "For complete output see ham.txt"},
+        {"a 100 MB line", CmdInfo, nullptr, "hugeline:100000000", info,
+         shownStart + "\xe2\x80\xa6 [line cut, 100000000 char(s) in all]\n",
+         "1 line(s), 100000000 char(s)", "For complete output see ham.txt", nullptr, RunEnd::Copied, 64},
         {"Windows-1252", CmdInfo, nullptr, "cp1252", info,
          "caf\xc3\xa9 costs 3 \xe2\x82\xac, \xe2\x80\x9cquoted\xe2\x80\x9d\n\n", "1 line(s), 24 char(s)", ""},
         {"NUL", CmdInfo, nullptr, "nul", info, "before\xe2\x90\x80" "after\n\n", "1 line(s), 12 char(s)", ""},
@@ -146,7 +175,11 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
         Select(c.command);
         frame->SetStatus(0, "old");
         frame->SetStatus(1, "old");
-        PressDoIt(c.mode);
+        const long before = PeakKiB(true);
+        PressDoIt(c.mode, 120000);  // a million lines take a while under a sanitizer
+        if (c.peakMiB) {
+            EXPECT_LT(PeakKiB(false) - before, c.peakMiB * 1024);
+        }
         const std::string text = PaneText();
         if (!c.line) {
             EXPECT_EQ(text, c.pane);
@@ -162,6 +195,10 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
         }
         EXPECT_EQ(LastEnd(), c.end);
         EXPECT_TRUE(form->IsEnabled());
+        // Hands off, what is drawn at the pane's bottom is the end of the output.
+        if (c.end == RunEnd::Copied) {
+            EXPECT_TRUE(ViewSettlesAtTheEnd()) << "bottom line " << BottomLine() << " of " << LastLine();
+        }
         if (c.command == CmdGrep && c.end == RunEnd::Copied) {
             EXPECT_TRUE(PumpUntil([this] { return wxWindow::FindFocus() == Field(Arg::SearchExprField); }));
         }
@@ -225,6 +262,21 @@ TEST_F(DoIt, LiveOutputEndsAsACopyAfterTheWait) {
         EXPECT_EQ(shown[1], shown[0]) << mode;
         EXPECT_EQ(counts[1], counts[0]) << mode;
         EXPECT_EQ(note[1], note[0]) << mode;
+    }
+}
+
+// A user who scrolled away during the run keeps their place; back at the
+// end, the view follows it again.
+TEST_F(DoIt, TheViewStaysWhereTheUserScrolledDuringTheRun) {
+    Select(CmdInfo);
+    for (bool scrollAway : {true, false}) {
+        StartDoIt("halves:100");
+        ASSERT_TRUE(PumpUntil([this] { return PaneText().find("line 000100") != std::string::npos; }, 5000));
+        ASSERT_TRUE(quillet::testing::FocusAndWait(window->pane));
+        wxUIActionSimulator().Char(scrollAway ? WXK_HOME : WXK_END, wxMOD_CONTROL);
+        ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 10000));
+        EXPECT_TRUE(scrollAway ? (quillet::testing::PumpEvents(500), platform::VisibleLines(*window->pane).top == 0)
+                               : ViewSettlesAtTheEnd()) << scrollAway;
     }
 }
 

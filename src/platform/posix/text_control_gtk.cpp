@@ -30,6 +30,20 @@ void OnViewMoved(GtkAdjustment* adjustment, gpointer data) {
     const bool atEnd = bottom >= gtk_adjustment_get_upper(adjustment) - 1.0;
     g_object_set_data(G_OBJECT(view), kFollowsKey, GINT_TO_POINTER(atEnd ? 1 : 0));
 }
+
+// The view lays its text out bit by bit after the text has changed, in its
+// own idle time, and each bit may change the height of the text: a scroll
+// to the end made before that lands in the middle.  Following the height
+// itself keeps the end in view until the layout is done, with no work of
+// our own once it is.
+void OnHeightChanged(GtkAdjustment* adjustment, gpointer data) {
+    GtkWidget* view = GTK_WIDGET(data);
+    if (gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)) != OwnBuffer(view) ||
+        g_object_get_data(G_OBJECT(view), kFollowsKey) == nullptr)
+        return;
+    const double end = gtk_adjustment_get_upper(adjustment) - gtk_adjustment_get_page_size(adjustment);
+    if (gtk_adjustment_get_value(adjustment) < end) gtk_adjustment_set_value(adjustment, end);
+}
 }
 #endif
 
@@ -45,8 +59,10 @@ void PrepareAppend(wxTextCtrl& control) {
     // Right gravity: the mark stays behind whatever is appended.
     g_object_set_data(G_OBJECT(view), kEndMarkKey,
                       gtk_text_buffer_create_mark(buffer, nullptr, &end, FALSE));
-    if (GtkAdjustment* adjustment = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(view)))
+    if (GtkAdjustment* adjustment = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(view))) {
         g_signal_connect(adjustment, "value-changed", G_CALLBACK(OnViewMoved), view);
+        g_signal_connect(adjustment, "changed", G_CALLBACK(OnHeightChanged), view);
+    }
 #else
     (void)control;
 #endif
@@ -172,6 +188,25 @@ void ScrollToEnd(wxTextCtrl& control) {
 #else
     control.ShowPosition(control.GetLastPosition());
 #endif
+}
+
+LinesInView VisibleLines(wxTextCtrl& control) {
+    LinesInView lines;
+#ifdef __WXGTK__
+    GtkWidget* widget = control.GetConnectWidget();
+    if (!GTK_IS_TEXT_VIEW(widget)) return lines;
+    GtkTextView* view = GTK_TEXT_VIEW(widget);
+    GdkRectangle shown;
+    gtk_text_view_get_visible_rect(view, &shown);
+    GtkTextIter at;
+    gtk_text_view_get_line_at_y(view, &at, shown.y, nullptr);
+    lines.top = gtk_text_iter_get_line(&at);
+    gtk_text_view_get_line_at_y(view, &at, shown.y + shown.height - 1, nullptr);
+    lines.bottom = gtk_text_iter_get_line(&at);
+#else
+    (void)control;
+#endif
+    return lines;
 }
 
 }  // namespace quillet::platform

@@ -1,0 +1,155 @@
+// One output line of 100 MB without a line break, through the real run path
+// into the real pane, under a real display.  Prints, with the targets beside
+// them: the tool's end to the final counts, the peak memory the run added
+// against the pane's text limit, the longest event-loop stall during the
+// run and in the seconds after it (while the view lays the text out), and
+// the resident memory after a later three-line run against before the big one.
+//   long_line_bench [MB] [SCREENSHOT.png]   (needs DISPLAY; use xvfb-run)
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <wx/app.h>
+#include <wx/init.h>
+#include <wx/statusbr.h>
+#include <wx/timer.h>
+
+#include "app/main_app.h"
+#include "app/main_frame.h"
+#include "bench_support.h"
+#include "form/command_form.h"
+#include "pane/output_pane.h"
+
+using bench::Clock;
+using bench::Pump;
+using bench::Seconds;
+using bench::StatusKiB;
+
+namespace {
+
+// The worst gap between ticks of a 20 ms timer while the loop runs freely.
+class StallMeter : public wxTimer {
+public:
+    void Notify() override {
+        const auto now = Clock::now();
+        if (ticks_++ > 0) worst_ = std::max(worst_, now - last_);
+        last_ = now;
+    }
+    double WorstMs() const { return Seconds(worst_) * 1000; }
+
+private:
+    long ticks_ = 0;
+    Clock::time_point last_;
+    Clock::duration worst_{};
+};
+
+class BenchApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const double megabytes = argc > 1 ? std::atof(argv[1]) : 100;
+    const char* screenshot = argc > 2 ? argv[2] : nullptr;
+    char dirTemplate[] = "/tmp/quillet-bench-XXXXXX";
+    if (!mkdtemp(dirTemplate)) return 1;
+    const std::string dir = dirTemplate;
+    {
+        // Printable and varied, so that the pane has real glyphs to lay out.
+        std::string block;
+        for (int i = 0; block.size() < (1 << 20); ++i) block += "abcdefghijklmnopqrstuvwxyz0123456789 "[i % 37];
+        block.resize(1 << 20);
+        std::ofstream out(dir + "/huge.txt", std::ios::binary);
+        const long bytes = static_cast<long>(megabytes * 1e6);
+        for (long at = 0; at < bytes; at += static_cast<long>(block.size()))
+            out.write(block.data(), std::min<long>(bytes - at, static_cast<long>(block.size())));
+        std::ofstream(dir + "/small.txt") << "one\ntwo\nthree\n";
+    }
+    std::ofstream(dir + "/ham.exe") << "#!/bin/sh\nexec cat \"$QUILLET_BENCH_FILE\"\n";
+    std::system(("chmod +x '" + dir + "/ham.exe'").c_str());
+    std::ofstream(dir + "/quillet.ini") << "[Setup]\nHamDir=" << dir << "\n";
+    if (chdir(dir.c_str()) != 0) return 1;
+
+    wxApp::SetInstance(new BenchApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+        std::fprintf(stderr, "no display\n");
+        return 1;
+    }
+    using namespace quillet;
+    MainFrame* frame = StartUp(dir);
+    if (frame == nullptr) return 1;
+    frame->Form()->SelectCommand(CmdInfo);
+    Pump(500);
+
+    auto runOnce = [&](const char* file, StallMeter* meter) {
+        setenv("QUILLET_BENCH_FILE", (dir + "/" + file).c_str(), 1);
+        if (meter) meter->Start(20);
+        frame->OnDoIt();
+        while (frame->RunActive()) Pump(5);
+        if (meter) meter->Stop();
+        const RunTimes& times = frame->Run()->Times();
+        return Seconds(times.countsShown - times.waitEnded);
+    };
+
+    // A small run first, so that both memory figures start from a window
+    // that has run once.
+    runOnce("small.txt", nullptr);
+    Pump(500);
+    const long rssBefore = StatusKiB("VmRSS:");
+    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak
+
+    StallMeter duringRun, afterRun;
+    const auto pressed = Clock::now();
+    const double toCounts = runOnce("huge.txt", &duringRun);
+    const double wholeRun = Seconds(frame->Run()->Times().countsShown - pressed);
+    const std::string counts = frame->GetStatusBar()->GetStatusText(0).utf8_string();
+    const std::string note = frame->GetStatusBar()->GetStatusText(1).utf8_string();
+    afterRun.Start(20);
+    Pump(3000);
+    afterRun.Stop();
+    const long peak = StatusKiB("VmHWM:");
+    const long paneChars = frame->Pane()->GetLastPosition();
+    if (screenshot) std::system((std::string("import -window root '") + screenshot + "'").c_str());
+
+    // The same line copied only once the tool has ended.
+    frame->SetLiveOutput(false);
+    StallMeter afterWait;
+    const double toCountsAfterWait = runOnce("huge.txt", &afterWait);
+    frame->SetLiveOutput(true);
+
+    runOnce("small.txt", nullptr);
+    Pump(1000);
+    const long rssAfter = StatusKiB("VmRSS:");
+    malloc_trim(0);  // what the C library still keeps, free, besides what lives
+    const long rssTrimmed = StatusKiB("VmRSS:");
+
+    const double limitMiB = OutputPane::kDefaultTextLimit / 1048576.0;
+    const double peakAddedMiB = (peak - rssBefore) / 1024.0;
+    std::printf("one line of %g MB: status \"%s\" / \"%s\"; pane holds %ld characters\n", megabytes,
+                counts.c_str(), note.c_str(), paneChars);
+    std::printf("tool's end to counts:      %8.3f s   (target < 2); Do It to counts %.3f s, WaitForSys=1 included\n",
+                toCounts, wholeRun);
+    std::printf("copied after the wait:     %8.3f s tool's end to counts, longest stall %.1f ms\n",
+                toCountsAfterWait, afterWait.WorstMs());
+    std::printf("peak memory added by run:  %8.1f MiB = %.2f x the pane's limit (target < 3); peak %.1f MiB\n",
+                peakAddedMiB, peakAddedMiB / limitMiB, peak / 1024.0);
+    std::printf("longest stall during run:  %8.1f ms  (target < 100)\n", duringRun.WorstMs());
+    std::printf("longest stall after run:   %8.1f ms  (target < 100)\n", afterRun.WorstMs());
+    std::printf("resident after a later 3-line run: %.1f MiB, before the big run %.1f MiB (%+.1f MiB; "
+                "%+.1f MiB once the C library gives back its free memory)\n",
+                rssAfter / 1024.0, rssBefore / 1024.0, (rssAfter - rssBefore) / 1024.0,
+                (rssTrimmed - rssBefore) / 1024.0);
+
+    frame->Destroy();
+    Pump(200);
+    wxEntryCleanup();
+    std::system(("rm -rf '" + dir + "'").c_str());
+    return 0;
+}
