@@ -58,15 +58,18 @@ std::string Probe() {
            std::to_string(getsid(0)) + "))";
 }
 
+// The server waits (up to 5 s) for a file made once StartDetached has
+// returned: nobody waits for the server.
 TEST_F(PlatformProcess, DetachedProgramRunsInItsOwnSessionAndFailuresAreSilent) {
-    std::ofstream("server") << "#!/bin/sh\n"
-                            << Probe() << " >" << dir_ << "/m; mv " << dir_ << "/m " << dir_ << "/marker\n";
+    std::ofstream("server") << "#!/bin/sh\nfor i in $(seq 100); do [ -e go ] && break; sleep 0.05; done\n"
+                            << Probe() << " $(ls go) >m; mv m marker\n";
     std::ofstream("plain") << "not a program\n";
     chmod("server", 0755);
     for (const char* program : {"missing", "plain", "", "server"})
         StartDetached(*program ? dir_ + "/" + program : "");
-    ASSERT_TRUE(WaitUntil([] { return access("marker", F_OK) == 0; }));
-    EXPECT_EQ(ReadFile("marker"), "/dev/null /dev/null 1\n");
+    std::ofstream("go");
+    ASSERT_TRUE(WaitUntil([] { return access("marker", F_OK) == 0; }, 8000ms));
+    EXPECT_EQ(ReadFile("marker"), "/dev/null /dev/null 1 go\n");
     std::this_thread::sleep_for(100ms);
     EXPECT_TRUE(NoZombie());
 }

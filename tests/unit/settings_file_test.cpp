@@ -95,10 +95,11 @@ struct Change { const char *section, *key, *value; };
 
 TEST_F(SettingsFile, WriteChangesOnlyTheLineItMust) {
     const struct { std::string before; std::vector<Change> writes; std::string after; } cases[] = {
-        {"; kept\n[Setup]\nHamDir = C:\\H\n\n[SearchExpr]\n  0 =  old ; semicolon\n0=duplicate key\n"
+        // A new key goes in after the section's last key, not after a comment.
+        {"; kept\n[Setup]\nHamDir = C:\\H\n; Wine=x\n\n[SearchExpr]\n  0 =  old ; semicolon\n0=duplicate key\n"
          "[searchexpr]\n0=duplicate section\n; no final line feed",
          {{"SEARCHEXPR", "0", "new"}, {"setup", "WaitForSys", "2"}, {"GroupExpr", "0", "x"}},
-         "; kept\n[Setup]\nHamDir = C:\\H\nWaitForSys=2\n\n[SearchExpr]\n  0 =  new\n0=duplicate key\n"
+         "; kept\n[Setup]\nHamDir = C:\\H\nWaitForSys=2\n; Wine=x\n\n[SearchExpr]\n  0 =  new\n0=duplicate key\n"
          "[searchexpr]\n0=duplicate section\n; no final line feed\n[GroupExpr]\n0=x\n"},
         // New lines take the file's line ending.
         {"[Setup]\r\nHamDir=C:\\H\r\n\r\n[Empty]\r\n",
