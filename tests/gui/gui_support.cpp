@@ -1,20 +1,17 @@
 #include "gui_support.h"
 
+#include <unistd.h>
+
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
-#include <wx/button.h>
-#include <wx/checkbox.h>
 #include <wx/evtloop.h>
-#include <wx/statusbr.h>
 
 #include "app/main_app.h"
-#include "app/main_frame.h"
-#include "form/command_form.h"
-#include "pane/output_pane.h"
 
 namespace quillet::testing {
 
@@ -58,48 +55,47 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-WorkDir::WorkDir() {
+std::string ProcessesWhere(const std::function<bool(const std::filesystem::path& proc)>& match) {
+    std::string found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (std::isdigit(static_cast<unsigned char>(name[0])) && name != std::to_string(getpid()) &&
+            match(entry.path()))
+            found += ReadFile(entry.path() / "stat") + "\n";
+    }
+    return found;
+}
+
+WindowTest::WindowTest() {
     char dirTemplate[] = "/tmp/quillet-test-XXXXXX";
     if (mkdtemp(dirTemplate) == nullptr) throw std::runtime_error("mkdtemp");
-    path = dirTemplate;
-    std::filesystem::current_path(path);
+    dir = dirTemplate;
+    argLog = dir + "/args.log";
+    std::filesystem::current_path(dir);
 }
 
-WorkDir::~WorkDir() {
+WindowTest::~WindowTest() {
     std::filesystem::current_path(before);
-    std::filesystem::remove_all(path);
+    std::filesystem::remove_all(dir);
 }
 
-ProgramWindow::ProgramWindow(const std::string& dir, const std::string& settings) {
+void WindowTest::Open(const std::string& settings) {
+    setenv("QUILLET_STANDIN_LOG", argLog.c_str(), 1);
+    unsetenv("COMSPEC");
+    TearDown();
     std::ofstream(dir + "/quillet.ini", std::ios::binary) << settings;
     frame = StartUp(dir);
-    if (frame == nullptr) throw std::runtime_error("start-up refused " + dir + "/quillet.ini");
+    if (!frame) throw std::runtime_error("start-up refused " + dir + "/quillet.ini");
     form = frame->Form();
     pane = frame->Pane();
     PumpUntil([this] { return frame->IsShownOnScreen(); });
     PumpEvents(150);
 }
 
-ProgramWindow::~ProgramWindow() {
+void WindowTest::TearDown() {
     if (frame) frame->Destroy();
     PumpEvents(50);
-}
-
-wxTextCtrl* ProgramWindow::Field(Arg role) const { return form->Field(role); }
-
-void WindowTest::Open(const std::string& settings) {
-    setenv("QUILLET_STANDIN_LOG", argLog.c_str(), 1);
-    unsetenv("COMSPEC");
-    window.reset();
-    window = std::make_unique<ProgramWindow>(dir, settings);
-    form = window->form;
-    frame = window->frame;
-}
-
-void WindowTest::TearDown() {
-    window.reset();
     unsetenv("QUILLET_STANDIN_MODE");
-    work.reset();
 }
 
 void WindowTest::Select(int command) { Click(form->CommandButton(command)); }
@@ -115,10 +111,17 @@ void WindowTest::PressDoIt(const char* mode, int ms) {
     ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, ms));
 }
 
+void WindowTest::PressEscape() {
+    ASSERT_TRUE(FocusAndWait(pane));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 3000));
+    EXPECT_EQ(LastEnd(), RunEnd::Cancelled);
+}
+
 RunEnd WindowTest::LastEnd() const { return frame->Run() ? frame->Run()->End() : RunEnd::Running; }
 
 wxString WindowTest::Status(int field) const { return frame->GetStatusBar()->GetStatusText(field); }
 
-std::string WindowTest::PaneText() const { return window->pane->GetValue().utf8_string(); }
+std::string WindowTest::PaneText() const { return pane->GetValue().utf8_string(); }
 
 }  // namespace quillet::testing
