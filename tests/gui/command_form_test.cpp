@@ -9,6 +9,7 @@
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 
+#include "exec/command_line.h"
 #include "form/scale.h"
 #include "platform/environment.h"
 #include "gui_support.h"
@@ -141,6 +142,14 @@ TEST_F(CommandFormTest, EachButtonSwitchesTheWholeForm) {
             if (child->IsShown() && child != f->Heading()) shown.insert(child);
         EXPECT_EQ(shown, wanted);
         EXPECT_TRUE(FocusReaches(layout.focusOnDoIt ? f->DoItButton() : f->ArgControl(layout.focus)));
+        // The closing quote shows where the line puts what is typed in quotes.
+        if (!layout.focusOnDoIt) {
+            static_cast<wxTextCtrl*>(f->ArgControl(layout.focus))->ChangeValue("12");
+            PlatformParams direct;
+            direct.interpreter = "";
+            const bool quoted = ComposeCommandLine(f->Values(), direct).line.find("\"12\"") != std::string::npos;
+            EXPECT_EQ(f->ArgControl(Arg::LowerQuote)->IsShown(), quoted);
+        }
         EXPECT_EQ(status->GetStatusText(0), "");
         EXPECT_EQ(status->GetStatusText(1), "");
     }
