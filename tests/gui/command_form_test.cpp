@@ -5,7 +5,6 @@
 #include <set>
 #include <vector>
 
-#include <wx/clipbrd.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 
@@ -215,10 +214,7 @@ TEST_F(CommandFormTest, APasteOfTwoLinesKeepsTheFirst) {
     for (const auto& c : cases) {
         wxTextCtrl* field = f->Field(c.field);
         ASSERT_TRUE(testing::FocusAndWait(field));
-        ASSERT_TRUE(wxTheClipboard->Open());
-        wxTheClipboard->SetData(new wxTextDataObject(c.paste));
-        wxTheClipboard->Close();
-        wxUIActionSimulator().Char('v', wxMOD_CONTROL);
+        testing::PasteWithKeys(c.paste);
         EXPECT_TRUE(PumpUntil([&] { return !field->IsEmpty(); }, 1000));
         EXPECT_EQ(field->GetValue(), c.kept);
     }

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include <wx/clipbrd.h>
 #include <wx/evtloop.h>
 
 #include "app/main_app.h"
@@ -46,6 +47,13 @@ void Click(wxWindow* control) {
     click.SetEventObject(control);
     if (type == wxEVT_CHECKBOX) click.SetInt(static_cast<wxCheckBox*>(control)->GetValue());
     control->ProcessWindowEvent(click);
+}
+
+void PasteWithKeys(const wxString& text) {
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTheClipboard->SetData(new wxTextDataObject(text));
+    wxTheClipboard->Close();
+    wxUIActionSimulator().Char('v', wxMOD_CONTROL);
 }
 
 std::string ReadFile(const std::string& path) {

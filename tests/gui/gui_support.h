@@ -45,6 +45,9 @@ bool FocusAndWait(wxWindow* win);
 // click sends it.
 void Click(wxWindow* control);
 
+// Puts text on the clipboard and presses Ctrl+V, as a user pastes.
+void PasteWithKeys(const wxString& text);
+
 std::string ReadFile(const std::string& path);
 
 // The state lines of the processes other than this one that match, one a

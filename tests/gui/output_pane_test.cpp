@@ -20,6 +20,7 @@ TEST_F(OutputPaneTest, TypedCharactersChangeNothing) {
     wxUIActionSimulator sim;
     sim.Text("abc 12");
     for (int key : {WXK_BACK, WXK_DELETE, WXK_RETURN}) sim.Char(key);
+    quillet::testing::PasteWithKeys("pasted");  // Ctrl passes, for Ctrl+C
     PumpEvents(300);
     EXPECT_EQ(pane->GetValue(), before);
 }
