@@ -37,16 +37,10 @@ bool FocusAndWait(wxWindow* win) {
     return PumpUntil([win] { return wxWindow::FindFocus() == win; }, 3000);
 }
 
-void Click(wxWindow* control) {
-    wxEventType type = wxEVT_BUTTON;
-    if (auto* box = dynamic_cast<wxCheckBox*>(control)) {
-        box->SetValue(!box->GetValue());
-        type = wxEVT_CHECKBOX;
-    }
-    wxCommandEvent click(type, control->GetId());
-    click.SetEventObject(control);
-    if (type == wxEVT_CHECKBOX) click.SetInt(static_cast<wxCheckBox*>(control)->GetValue());
-    control->ProcessWindowEvent(click);
+void Click(wxWindow* button) {
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->ProcessWindowEvent(click);
 }
 
 void PasteWithKeys(const wxString& text) {

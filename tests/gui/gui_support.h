@@ -41,9 +41,8 @@ bool PumpUntil(Pred pred, int ms = 3000) {
 // focus has arrived (simulated keys go to the focused window).
 bool FocusAndWait(wxWindow* win);
 
-// Presses a button (or ticks a box) through the control's own event, as a
-// click sends it.
-void Click(wxWindow* control);
+// Presses a button through its own event, as a click sends it.
+void Click(wxWindow* button);
 
 // Puts text on the clipboard and presses Ctrl+V, as a user pastes.
 void PasteWithKeys(const wxString& text);

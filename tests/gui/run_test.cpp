@@ -73,8 +73,6 @@ TEST_F(DoIt, RunsShowTheToolsOutputAndCountsOrSayWhyNot) {
          // One argument a line: the quotes were the interpreter's to take.
          "grep\n-i\n-va\nFrom:.*x > y\nde.test\n----\n"},
         {"empty", CmdInfo, nullptr, "empty", info, "\n", "0 line(s), 0 char(s)", "", "info\n----\n"},
-        {"Windows-1252", CmdInfo, nullptr, "cp1252", info,
-         "caf\xc3\xa9 costs 3 \xe2\x82\xac, \xe2\x80\x9cquoted\xe2\x80\x9d\n\n", "1 line(s), 24 char(s)", ""},
         // Anything but a regular file is no output to copy.
         {"a directory", CmdInfo, nullptr, "dir", info, "Coudn't open \"ham.txt\n", "", "", nullptr,
          RunEnd::NotOpened},
