@@ -49,7 +49,7 @@ step "start-up checks of the installed program under Xvfb"
 [ -x "$build/tests/x_close_window" ] || "$root/scripts/build.sh"
 state=$(mktemp)
 "$root/tests/xvfb.sh" start 1024 "$state" >/dev/null
-if "$root/tests/with-display.sh" "$state" bash "$root/tests/e2e/test_start_dir.sh" \
+if "$root/tests/with-display.sh" "$state" bash "$root/tests/e2e/test_startup.sh" \
      /usr/bin/quillet "$build/tests/x_close_window" "$root"; then
   ok "installed program: start-up in DIR"
 else

@@ -1,5 +1,6 @@
 #include "gui_support.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -7,16 +8,12 @@
 #include <sstream>
 #include <thread>
 
-#include <wx/button.h>
-#include <wx/checkbox.h>
+#include <wx/clipbrd.h>
 #include <wx/evtloop.h>
 #include <wx/utils.h>
 #include <wx/statusbr.h>
 
 #include "app/main_app.h"
-#include "app/main_frame.h"
-#include "form/command_form.h"
-#include "pane/output_pane.h"
 
 namespace quillet::testing {
 
@@ -41,16 +38,17 @@ bool FocusAndWait(wxWindow* win) {
     return PumpUntil([win] { return wxWindow::FindFocus() == win; }, 3000);
 }
 
-void Click(wxWindow* control) {
-    wxEventType type = wxEVT_BUTTON;
-    if (auto* box = dynamic_cast<wxCheckBox*>(control)) {
-        box->SetValue(!box->GetValue());
-        type = wxEVT_CHECKBOX;
-    }
-    wxCommandEvent click(type, control->GetId());
-    click.SetEventObject(control);
-    if (type == wxEVT_CHECKBOX) click.SetInt(static_cast<wxCheckBox*>(control)->GetValue());
-    control->ProcessWindowEvent(click);
+void Click(wxWindow* button) {
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->ProcessWindowEvent(click);
+}
+
+void PasteWithKeys(const wxString& text) {
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTheClipboard->SetData(new wxTextDataObject(text));
+    wxTheClipboard->Close();
+    wxUIActionSimulator().Char('v', wxMOD_CONTROL);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -60,7 +58,18 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-WorkDir::WorkDir() {
+std::string ProcessesWhere(const std::function<bool(const std::filesystem::path& proc)>& match) {
+    std::string found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (std::isdigit(static_cast<unsigned char>(name[0])) && name != std::to_string(wxGetProcessId()) &&
+            match(entry.path()))
+            found += ReadFile(entry.path() / "stat") + "\n";
+    }
+    return found;
+}
+
+WindowTest::WindowTest() {
     // A fresh directory of this process's own: a name taken by another run
     // is skipped, never shared.
     const std::filesystem::path base = std::filesystem::temp_directory_path();
@@ -68,49 +77,37 @@ WorkDir::WorkDir() {
         const std::filesystem::path candidate =
             base / ("quillet-test-" + std::to_string(wxGetProcessId()) + "-" + std::to_string(n));
         if (std::filesystem::create_directory(candidate)) {
-            path = candidate.string();
+            dir = candidate.string();
             break;
         }
         if (n == 1000) throw std::runtime_error("no temporary directory");
     }
-    std::filesystem::current_path(path);
+    argLog = dir + "/args.log";
+    std::filesystem::current_path(dir);
 }
 
-WorkDir::~WorkDir() {
+WindowTest::~WindowTest() {
     std::filesystem::current_path(before);
-    std::filesystem::remove_all(path);
+    std::filesystem::remove_all(dir);
 }
 
-ProgramWindow::ProgramWindow(const std::string& dir, const std::string& settings) {
+void WindowTest::Open(const std::string& settings) {
+    wxSetEnv("QUILLET_STANDIN_LOG", argLog);
+    wxUnsetEnv("COMSPEC");
+    TearDown();
     std::ofstream(dir + "/quillet.ini", std::ios::binary) << settings;
     frame = StartUp(dir);
-    if (frame == nullptr) throw std::runtime_error("start-up refused " + dir + "/quillet.ini");
+    if (!frame) throw std::runtime_error("start-up refused " + dir + "/quillet.ini");
     form = frame->Form();
     pane = frame->Pane();
     PumpUntil([this] { return frame->IsShownOnScreen(); });
     PumpEvents(150);
 }
 
-ProgramWindow::~ProgramWindow() {
+void WindowTest::TearDown() {
     if (frame) frame->Destroy();
     PumpEvents(50);
-}
-
-wxTextCtrl* ProgramWindow::Field(Arg role) const { return form->Field(role); }
-
-void WindowTest::Open(const std::string& settings) {
-    wxSetEnv("QUILLET_STANDIN_LOG", argLog);
-    wxUnsetEnv("COMSPEC");
-    window.reset();
-    window = std::make_unique<ProgramWindow>(dir, settings);
-    form = window->form;
-    frame = window->frame;
-}
-
-void WindowTest::TearDown() {
-    window.reset();
     wxUnsetEnv("QUILLET_STANDIN_MODE");
-    work.reset();
 }
 
 void WindowTest::Select(int command) { Click(form->CommandButton(command)); }
@@ -126,10 +123,17 @@ void WindowTest::PressDoIt(const char* mode, int ms) {
     ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, ms));
 }
 
+void WindowTest::PressEscape() {
+    ASSERT_TRUE(FocusAndWait(pane));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 3000));
+    EXPECT_EQ(LastEnd(), RunEnd::Cancelled);
+}
+
 RunEnd WindowTest::LastEnd() const { return frame->Run() ? frame->Run()->End() : RunEnd::Running; }
 
 wxString WindowTest::Status(int field) const { return frame->GetStatusBar()->GetStatusText(field); }
 
-std::string WindowTest::PaneText() const { return window->pane->GetValue().utf8_string(); }
+std::string WindowTest::PaneText() const { return pane->GetValue().utf8_string(); }
 
 }  // namespace quillet::testing

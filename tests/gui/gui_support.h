@@ -1,24 +1,22 @@
 #pragma once
 // Helpers shared by the GUI tests: a real wx application under Xvfb.
 #include <filesystem>
-#include <memory>
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
 #include <wx/weakref.h>
-#include <wx/window.h>
 
+#include "app/main_frame.h"
 #include "exec/run_job.h"
-
-class wxTextCtrl;
-
-namespace quillet {
-class MainFrame;
-class CommandForm;
-class OutputPane;
-enum class Arg : int;
-}  // namespace quillet
+#include "form/command_form.h"
+#include "pane/output_pane.h"
 
 namespace quillet::testing {
 
@@ -43,57 +41,46 @@ bool PumpUntil(Pred pred, int ms = 3000) {
 // focus has arrived (simulated keys go to the focused window).
 bool FocusAndWait(wxWindow* win);
 
-// Presses a button (or ticks a box) through the control's own event, as a
-// click sends it.
-void Click(wxWindow* control);
+// Presses a button through its own event, as a click sends it.
+void Click(wxWindow* button);
+
+// Puts text on the clipboard and presses Ctrl+V, as a user pastes.
+void PasteWithKeys(const wxString& text);
 
 std::string ReadFile(const std::string& path);
 
-// A fresh directory under /tmp, gone with the object; the test works in it.
-struct WorkDir {
-    WorkDir();
-    ~WorkDir();
-    std::string path;
-    const std::filesystem::path before = std::filesystem::current_path();
-};
+// The state lines of the processes other than this one that match, one a
+// line; empty when there are none.
+std::string ProcessesWhere(const std::function<bool(const std::filesystem::path& proc)>& match);
 
-// The main window as the program's start-up builds it from dir/quillet.ini,
-// written first from settings; gone again at the end.
-struct ProgramWindow {
-    explicit ProgramWindow(const std::string& dir,
-                           const std::string& settings = "[Setup]\nHamDir=" + kStandinDir + "\n");
-    ~ProgramWindow();
-    ProgramWindow(const ProgramWindow&) = delete;
-    ProgramWindow& operator=(const ProgramWindow&) = delete;
-    wxTextCtrl* Field(Arg role) const;
-    wxWeakRef<MainFrame> frame;
-    CommandForm* form = nullptr;
-    OutputPane* pane = nullptr;
-};
-
-// A main window in a work directory of its own, runs and all: the fixture of
-// the tests that press Do It.
+// The main window as the program's start-up builds it, in a fresh directory
+// under /tmp that the test works in; runs and all: the fixture of the tests
+// that press Do It.
 class WindowTest : public ::testing::Test {
 protected:
+    WindowTest();
+    ~WindowTest() override;
     // settings: the quillet.ini to start from; default, HamDir is the stand-in.
     void Open(const std::string& settings = "[Setup]\nHamDir=" + kStandinDir + "\n");
     void TearDown() override;
     void Select(int command);
-    wxTextCtrl* Field(Arg role) const { return window->Field(role); }
+    wxTextCtrl* Field(Arg role) const { return form->Field(role); }
     // Starts a run with the stand-in in mode and returns at once.
     void StartDoIt(const char* mode = "lines:1");
     // A whole run, to its end.
     void PressDoIt(const char* mode = "lines:1", int ms = 20000);
+    // Escape in the pane, as a user cancels a run, and the run's end.
+    void PressEscape();
     RunEnd LastEnd() const;
     wxString Status(int field) const;
     std::string PaneText() const;
 
-    std::unique_ptr<WorkDir> work = std::make_unique<WorkDir>();
-    const std::string dir = work->path;
-    const std::string argLog = dir + "/args.log";
-    std::unique_ptr<ProgramWindow> window;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::string dir;
+    std::string argLog;
+    wxWeakRef<MainFrame> frame;
     CommandForm* form = nullptr;
-    MainFrame* frame = nullptr;
+    OutputPane* pane = nullptr;
 };
 
 }  // namespace quillet::testing

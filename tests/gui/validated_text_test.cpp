@@ -4,7 +4,6 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <wx/clipbrd.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
 #include <wx/uiaction.h>
@@ -39,12 +38,7 @@ protected:
         if (at >= 0) field_->SetInsertionPoint(at), PumpEvents(20);
         for (char key : keys) sim_.Char(key, modifiers), PumpEvents(30);
     }
-    void Paste(const wxString& text) {
-        ASSERT_TRUE(wxTheClipboard->Open());
-        wxTheClipboard->SetData(new wxTextDataObject(text));
-        wxTheClipboard->Close();
-        Type("v", -1, wxMOD_CONTROL);
-    }
+    void Paste(const wxString& text) { testing::PasteWithKeys(text), PumpEvents(30); }
     // The text and the caret position, as "text|caret".
     std::string State() const {
         return field_->GetValue().ToStdString() + "|" + std::to_string(field_->GetInsertionPoint());

@@ -1,26 +1,8 @@
 // Do It against the real window with Windows stand-ins run under Wine: the
 // command line the Windows tool receives must be the one Windows would give
 // it.  The stand-ins and the private Wine prefix come from the test build.
-#include <unistd.h>
-
-#include <cctype>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <string>
 
-#include <gtest/gtest.h>
-#include <wx/button.h>
-#include <wx/checkbox.h>
-#include <wx/statusbr.h>
-#include <wx/textctrl.h>
-#include <wx/uiaction.h>
-
-#include "app/main_frame.h"
-#include "pane/output_pane.h"
-#include "exec/run_job.h"
-#include "form/command_form.h"
 #include "gui_support.h"
 #include "platform/windows_line.h"
 
@@ -31,23 +13,17 @@ namespace fs = std::filesystem;
 using quillet::testing::PumpUntil;
 using quillet::testing::ReadFile;
 
-// The processes that run the Windows stand-in tool (under Wine, by its
-// Windows name), with their state.
-std::string StandInToolProcesses() {
-    std::string found;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (!std::isdigit(static_cast<unsigned char>(name[0]))) continue;
-        const std::string cmdline = ReadFile(entry.path() / "cmdline");
-        if (cmdline.find("wine standin\\ham.exe") != std::string::npos)
-            found += ReadFile(entry.path() / "stat") + "\n";
-    }
-    return found;
+// The processes that run this build's Windows stand-in tool (under Wine, by
+// its Windows name), with their state; other builds may run theirs meanwhile.
+std::string StandInToolProcesses(const std::string& program) {
+    return testing::ProcessesWhere([&program](const fs::path& proc) {
+        return ReadFile(proc / "cmdline").find(program.substr(3, program.size() - 4)) != std::string::npos;
+    });
 }
 
-// The batch files still on disk of runs of program (other builds' tests
-// may run at the same time).  (TMPDIR stays as it is: Wine keeps its
-// server's socket there, and another one would start another server.)
+// The batch files of this build's runs still on disk.  (TMPDIR stays as it
+// is: Wine keeps its server's socket there, and another one would start
+// another server.)
 std::string BatchFiles(const std::string& program) {
     std::string names;
     const char* tmp = std::getenv("TMPDIR");
@@ -166,13 +142,11 @@ TEST_F(DoItUnderWine, EscapeLeavesNoProcessOfTheTool) {
     form->SelectCommand(CmdInfo);
     StartDoIt("forever");
     ASSERT_TRUE(PumpUntil([this] { return PaneText().find("tick") != std::string::npos; }, 20000));
-    ASSERT_TRUE(quillet::testing::FocusAndWait(window->pane));
-    wxUIActionSimulator().Char(WXK_ESCAPE);
-    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 3000));
-    EXPECT_EQ(LastEnd(), RunEnd::Cancelled);
+    ASSERT_NE(StandInToolProcesses(Program()), "");
+    PressEscape();
     EXPECT_NE(PaneText().find("M\xc3\xbcnchen"), std::string::npos) << PaneText();
-    EXPECT_TRUE(PumpUntil([] { return StandInToolProcesses().empty(); }, 1000))
-        << StandInToolProcesses();
+    EXPECT_TRUE(PumpUntil([this] { return StandInToolProcesses(Program()).empty(); }, 1000))
+        << StandInToolProcesses(Program());
     EXPECT_EQ(BatchFiles(Program()), "");
 }
 

@@ -1,18 +1,14 @@
 #include "platform/launch.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
+
+#include "temp_dir.h"
 
 namespace quillet::platform {
 namespace {
 
-struct Launch : testing::Test {
-    // A directory of its own: tests run side by side.
-    void SetUp() override { ASSERT_TRUE(mkdtemp(dir.data()) && std::filesystem::create_directory(dir + "/bin")); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+struct Launch : unit::TempDirTest {
+    void SetUp() override { TempDirTest::SetUp(), std::filesystem::create_directory(dir + "/bin"); }
     void Write(const std::string& name, const std::string& bytes) {
         std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
         chmod((dir + "/" + name).c_str(), 0755);
@@ -23,7 +19,6 @@ struct Launch : testing::Test {
         header[0] = 'M', header[1] = 'Z', header[0x3c] = 0x40;
         return header + atOffset;
     }
-    std::string dir = testing::TempDir() + "quillet-launch-XXXXXX";
 };
 
 TEST_F(Launch, WindowsExecutablesAreKnownByTheirPeHeader) {

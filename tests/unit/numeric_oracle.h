@@ -2,7 +2,7 @@
 // A second reading of the numeric kinds, written from the rules rather than
 // from the checks: one regular expression per text form, limits compared as
 // decimal strings, and the real value read by std::from_chars.  The unit
-// tests and the fuzz target hold the checks against it.
+// tests hold the checks against it.
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>

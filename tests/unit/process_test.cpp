@@ -3,24 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+#include "temp_dir.h"
 
 namespace quillet::platform {
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-std::string ReadFile(const std::string& path) {
-    return (std::ostringstream() << std::ifstream(path).rdbuf()).str();
-}
+using unit::ReadFile;
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
     for (auto end = Clock::now() + limit; !done(); std::this_thread::sleep_for(10ms))
@@ -39,15 +35,12 @@ bool Gone(pid_t pid) {
 // TrackedCommand still has an unreaped child.
 bool NoZombie() { return waitpid(-1, nullptr, WNOHANG) <= 0; }
 
-// Each test runs in a fresh temporary directory of its own.
-struct PlatformProcess : testing::Test {
-    void SetUp() override {
-        ASSERT_NE(mkdtemp(dir_.data()), nullptr);
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override { std::filesystem::current_path(oldCwd_), std::filesystem::remove_all(dir_); }
+// Each test works in its directory.
+struct PlatformProcess : unit::TempDirTest {
+    void SetUp() override { TempDirTest::SetUp(), std::filesystem::current_path(dir_ = dir); }
+    void TearDown() override { std::filesystem::current_path(oldCwd_), TempDirTest::TearDown(); }
     std::filesystem::path oldCwd_ = std::filesystem::current_path();
-    std::string dir_ = std::filesystem::temp_directory_path().string() + "/quillet-proc-XXXXXX";
+    std::string dir_;
 };
 
 // Prints "/dev/null /dev/null 1" when standard input and output are
@@ -58,15 +51,18 @@ std::string Probe() {
            std::to_string(getsid(0)) + "))";
 }
 
+// The server waits (up to 5 s) for a file made once StartDetached has
+// returned: nobody waits for the server.
 TEST_F(PlatformProcess, DetachedProgramRunsInItsOwnSessionAndFailuresAreSilent) {
-    std::ofstream("server") << "#!/bin/sh\n"
-                            << Probe() << " >" << dir_ << "/m; mv " << dir_ << "/m " << dir_ << "/marker\n";
+    std::ofstream("server") << "#!/bin/sh\nfor i in $(seq 100); do [ -e go ] && break; sleep 0.05; done\n"
+                            << Probe() << " $(ls go) >m; mv m marker\n";
     std::ofstream("plain") << "not a program\n";
     chmod("server", 0755);
     for (const char* program : {"missing", "plain", "", "server"})
         StartDetached(*program ? dir_ + "/" + program : "");
-    ASSERT_TRUE(WaitUntil([] { return access("marker", F_OK) == 0; }));
-    EXPECT_EQ(ReadFile("marker"), "/dev/null /dev/null 1\n");
+    std::ofstream("go");
+    ASSERT_TRUE(WaitUntil([] { return access("marker", F_OK) == 0; }, 8000ms));
+    EXPECT_EQ(ReadFile("marker"), "/dev/null /dev/null 1 go\n");
     std::this_thread::sleep_for(100ms);
     EXPECT_TRUE(NoZombie());
 }
