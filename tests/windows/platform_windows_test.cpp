@@ -65,7 +65,7 @@ struct WindowsPlatform : testing::Test {
     }
     // The tail of a composed line: the stand-in's path, the redirection, the rest.
     std::string ToolTail(const std::string& rest) const {
-        return QuotedWhereBlank(standin_ + "\\ham.exe") + ">ham.txt " + rest;
+        return QuotedForInterpreter(standin_ + "\\ham.exe") + ">ham.txt " + rest;
     }
     fs::path dir_;
     std::string standin_;
@@ -92,7 +92,7 @@ TEST_F(WindowsPlatform, TheInterpreterRedirectsTheToolAndReportsItsErrors) {
     SetEnvironmentVariableA("QUILLET_STANDIN_LOG", nullptr);
     EXPECT_EQ(command.ExitStatus(), 0);
     EXPECT_EQ(ReadFile(dir_ / "ham.txt"), "Gr\xfc\xdf" "e aus M\xfcnchen\r\n\xc4rger \xfc\x62\x65r \xd6l\r\n");
-    EXPECT_EQ(ReadFile(log), QuotedWhereBlank(standin_ + "\\ham.exe") +
+    EXPECT_EQ(ReadFile(log), QuotedForInterpreter(standin_ + "\\ham.exe") +
                                  " grep \"a b\" c$`d\ngrep\na b\nc$`d\n----\n");
 
     TrackedCommand failing;

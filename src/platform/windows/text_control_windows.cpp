@@ -90,6 +90,20 @@ void EndBulkAppend(wxTextCtrl& control) {
     if (control.IsFrozen()) control.Thaw();
 }
 
+LinesInView VisibleLines(wxTextCtrl& control) {
+    LinesInView lines;
+    const HWND window = Window(control);
+    RECT shown;
+    if (!GetClientRect(window, &shown) || shown.bottom <= shown.top) return lines;
+    lines.top = static_cast<long>(SendMessageW(window, EM_GETFIRSTVISIBLELINE, 0, 0));
+    // The rich edit control takes the point by address and answers with the
+    // character nearest to it.
+    POINTL bottomLeft{shown.left + 1, shown.bottom - 1};
+    const LRESULT at = SendMessageW(window, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottomLeft));
+    lines.bottom = static_cast<long>(SendMessageW(window, EM_EXLINEFROMCHAR, 0, at));
+    return lines;
+}
+
 void KeepFirstLineOfPaste(wxTextCtrl& field) {
     field.Bind(wxEVT_TEXT_PASTE, [&field](wxClipboardTextEvent&) {
         wxTextDataObject data;
@@ -99,7 +113,26 @@ void KeepFirstLineOfPaste(wxTextCtrl& field) {
         if (!got) return;
         const wxString text = data.GetText();
         const size_t end = text.find_first_of(wxS("\r\n"));
-        field.WriteText(end == wxString::npos ? text : text.substr(0, end));
+        const wxString line = end == wxString::npos ? text : text.substr(0, end);
+        long from = 0, to = 0;
+        field.GetSelection(&from, &to);
+        const long before = field.GetLastPosition() - (to - from);
+        field.WriteText(line);
+        // The edit control takes no more than its limit and drops the rest
+        // of an insertion; that is what the field's "full" event says.
+        if (field.GetLastPosition() - before < static_cast<long>(line.length())) {
+            wxCommandEvent full(wxEVT_TEXT_MAXLEN, field.GetId());
+            full.SetEventObject(&field);
+            field.GetEventHandler()->ProcessEvent(full);
+        }
+    });
+}
+
+void SayWhenInsertionCut(wxTextCtrl& field, std::function<void()> onCut) {
+    // Sent by the toolkit when the field refuses typed text at a limit, and
+    // by the paste above when it was cut.
+    field.Bind(wxEVT_TEXT_MAXLEN, [onCut = std::move(onCut)](wxCommandEvent&) {
+        if (onCut) onCut();
     });
 }
 
