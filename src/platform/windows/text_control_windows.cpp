@@ -29,7 +29,18 @@ SCROLLINFO VerticalScroll(HWND window) {
 }
 
 bool AtBottom(const SCROLLINFO& info) {
-    return info.nMax < 0 || info.nPos + static_cast<int>(info.nPage) > info.nMax;
+    // Windows stops one position further down than Wine.
+    return info.nMax < 0 || info.nPos + static_cast<int>(info.nPage) >= info.nMax;
+}
+
+// Scrolls to the left edge and leaves the vertical place alone, which
+// WM_HSCROLL's SB_LEFT does not do in Wine's control (SB_LEFT is SB_TOP).
+void ToLeftEdge(HWND window) {
+    POINT at{};
+    SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
+    if (at.x == 0) return;
+    at.x = 0;
+    SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
 }
 
 void RememberPosition(HWND window) {
@@ -65,23 +76,33 @@ void SetFollowsEnd(wxTextCtrl& control, bool follows) {
 void ScrollToEnd(wxTextCtrl& control) {
     const HWND window = Window(control);
     SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
+    // Wine's control also scrolls to the right end there (SB_BOTTOM is SB_RIGHT).
+    ToLeftEdge(window);
     SetPropW(window, kFollowsProp, reinterpret_cast<HANDLE>(1));
     RememberPosition(window);
 }
 
 void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
-    // Appending moves the selection to the end; the user's is put back.
+    const HWND window = Window(control);
+    // Appending moves the selection to the end, and the toolkit scrolls to
+    // the end after it; the user's selection and place are put back.
     long from = 0, to = 0;
     control.GetSelection(&from, &to);
     const bool selected = from != to;
     const bool follows = FollowsEnd(control);
+    POINT was{};
+    if (!follows) SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&was));
     control.AppendText(wxString::FromUTF8Unchecked(utf8, size));
     if (selected) control.SetSelection(from, to);
+    if (!follows) {
+        SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&was));
+        return;
+    }
     // The control scrolls sideways to the end of what it was given, as far
     // as the echoed command line reaches; a view that follows the output
     // goes back to where its next lines start.
-    if (follows && size > 0 && utf8[size - 1] == '\n')
-        SendMessageW(Window(control), WM_HSCROLL, SB_LEFT, 0);
+    if (size > 0 && utf8[size - 1] == '\n') ToLeftEdge(window);
+    RememberPosition(window);
 }
 
 void BeginBulkAppend(wxTextCtrl& control) { control.Freeze(); }
