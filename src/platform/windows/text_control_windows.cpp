@@ -150,6 +150,9 @@ void KeepFirstLineOfPaste(wxTextCtrl& field) {
 }
 
 void SayWhenInsertionCut(wxTextCtrl& field, std::function<void()> onCut) {
+    // The same limit as the other build's fields, rather than the edit
+    // control's default of 32,767.
+    SendMessageW(Window(field), EM_LIMITTEXT, 65534, 0);
     // Sent by the toolkit when the field refuses typed text at a limit, and
     // by the paste above when it was cut.
     field.Bind(wxEVT_TEXT_MAXLEN, [onCut = std::move(onCut)](wxCommandEvent&) {
