@@ -66,23 +66,36 @@ set_tests_properties(e2e.windows_run PROPERTIES
   ENVIRONMENT "${WINE_ENV};QUILLET_WIN_STANDIN=${WIN_STANDIN_DIR}")
 add_dependencies(win_probe standin_ham standin_hamster)
 
-# The window tests that make sense on Windows and hold under Wine: the form's
-# start and its values, the main window's close, layout and status texts,
-# the validated field's saved copy (the runs are end to end above).  Left
-# out until they are looked into: what depends on simulated input under
-# Wine (clicks on the command buttons, typed and pasted keys), exact sizes
-# of GTK's controls, the icon (the test program has no icon resource) and
-# the idle measure.  One test for the suite, as Wine needs the display
-# before the program starts.
+# The window tests that make sense on Windows and hold under Wine.  Clicks
+# and pastes reach the controls' own windows (Wine does not deliver the
+# toolkit's simulated input to a window that no window manager focused);
+# what a user's clicks and keys do to quillet.exe is shown end to end above,
+# with xdotool.  Left out, and why:
+# - the layout and geometry tests (4): they hold the exact sizes of GTK's
+#   controls and fonts, which Windows' controls do not have;
+# - typed keys in the validated field (3) and in the pane (1): simulated
+#   keys do not arrive under Wine either (see above), and posting key
+#   messages would skip the keyboard's own translation;
+# - the dropped file's text (1): the rich edit control keeps a line end as
+#   one character, so its text reads back "\n" where the file had "\r\n";
+# - the idle form (1): under Wine it sees no fit of the form after a switch
+#   (a fit count of 0); not looked into further.
+# One test for the suite, as Wine needs the display before the program starts.
 set(WIN_GUI_SOURCES gui_main command_form_test main_window_test output_pane_test
                     validated_text_test gui_support)
 list(TRANSFORM WIN_GUI_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/gui/)
 list(TRANSFORM WIN_GUI_SOURCES APPEND .cpp)
 add_executable(gui_tests ${WIN_GUI_SOURCES} $<TARGET_OBJECTS:quillet_new>)
 target_link_libraries(gui_tests PRIVATE quillet_core GTest::gtest)
+# The program's resources (icon, manifest), so that the windows under test
+# are the program's own.
+target_sources(gui_tests PRIVATE ${CMAKE_BINARY_DIR}/windows/quillet.rc)
+add_dependencies(gui_tests quillet)
 target_compile_definitions(gui_tests PRIVATE QUILLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 set(WIN_GUI_FILTER "CommandFormTest.StartsOnGrepWithTheRememberedValues"
-    "CommandFormTest.ValuesSurviveSwitchingAndGoOutByName" "MainWindow.CloseBoxSavesTheThreeFieldsInOrder"
+    "CommandFormTest.EachButtonSwitchesTheWholeForm" "CommandFormTest.GoBoxShowsTheGroupNameAndMovesTheFocus"
+    "CommandFormTest.APasteKeepsItsFirstLineAndSaysWhenCut" "MainWindow.StartsWithTitleExitItemAndGreeting"
+    "CommandFormTest.ValuesSurviveSwitchingAndGoOutByName"
     "MainWindow.LayoutFollowsTheWindowAndStopsAtTheStatusBar" "MainWindow.StatusTextsReadWhole"
     "ValidatedTextTest.FocusChangesOnlyRefreshTheSavedCopy")
 string(REPLACE ";" ":" WIN_GUI_FILTER "${WIN_GUI_FILTER}")

@@ -94,6 +94,16 @@ expected=$(printf '[Setup]\r\nHamDir=%s\r\nWaitForSys=1\r\n[SearchExpr]\r\n0=Fro
 check "closing saved the three fields as the Linux build writes them" \
   test "$(cat "$WORK/quillet.ini"; printf x)" = "$expected"
 
+# After a run of 100 lines the view ends at the last line.
+export QUILLET_STANDIN_MODE=lines
+start_quillet
+wait_main_window || { fail "no main window for the 100 lines"; finish; }
+do_it; wait_run
+read -r top rows <<<"$(probe rows)"
+check "after 100 lines the pane's top row is a page above the end ($top of $rows)" \
+  test "$top" -gt 60 -a "$((rows - top))" -le 30
+wine taskkill /im quillet.exe >/dev/null 2>&1; wait_exit
+
 # A tool that never ends: Escape ends it and its interpreter; then a hard
 # kill of Quillet itself leaves none behind either.
 export QUILLET_STANDIN_MODE=forever

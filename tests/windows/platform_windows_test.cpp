@@ -2,6 +2,7 @@
 // interpreter COMSPEC names, its job, the output file read while written,
 // the settings file replaced in place.  Run under Wine with the stand-in
 // tool (QUILLET_WIN_STANDIN names its directory).
+#include "platform/interpreter_line.h"
 #include "platform/launch.h"
 #include "platform/output_file.h"
 #include "platform/process.h"
@@ -65,7 +66,7 @@ struct WindowsPlatform : testing::Test {
     }
     // The tail of a composed line: the stand-in's path, the redirection, the rest.
     std::string ToolTail(const std::string& rest) const {
-        return QuotedWhereBlank(standin_ + "\\ham.exe") + ">ham.txt " + rest;
+        return QuotedForInterpreter(standin_ + "\\ham.exe") + ">ham.txt " + rest;
     }
     fs::path dir_;
     std::string standin_;
@@ -92,7 +93,7 @@ TEST_F(WindowsPlatform, TheInterpreterRedirectsTheToolAndReportsItsErrors) {
     SetEnvironmentVariableA("QUILLET_STANDIN_LOG", nullptr);
     EXPECT_EQ(command.ExitStatus(), 0);
     EXPECT_EQ(ReadFile(dir_ / "ham.txt"), "Gr\xfc\xdf" "e aus M\xfcnchen\r\n\xc4rger \xfc\x62\x65r \xd6l\r\n");
-    EXPECT_EQ(ReadFile(log), QuotedWhereBlank(standin_ + "\\ham.exe") +
+    EXPECT_EQ(ReadFile(log), QuotedForInterpreter(standin_ + "\\ham.exe") +
                                  " grep \"a b\" c$`d\ngrep\na b\nc$`d\n----\n");
 
     TrackedCommand failing;
@@ -106,8 +107,15 @@ TEST_F(WindowsPlatform, TheInterpreterRedirectsTheToolAndReportsItsErrors) {
     TrackedCommand notStarted;
     EXPECT_EQ(notStarted.Start(missing, ToolTail("info ")), StartResult::NotStarted);
     EXPECT_FALSE(notStarted.Started());
+    // One character past what the interpreter takes: refused, nothing run
+    // (the interpreter would have made ham.txt first).
+    fs::remove(dir_ / "ham.txt");
+    const std::string shown = *launch_.interpreter + launch_.switchText + ToolTail("help ");
     TrackedCommand tooLong;
-    EXPECT_EQ(tooLong.Start(launch_, ToolTail(std::string(40000, 'x'))), StartResult::LineTooLong);
+    EXPECT_EQ(tooLong.Start(launch_, ToolTail("help " + std::string(kInterpreterLineLimit + 1 - shown.size(), 'x'))),
+              StartResult::LineTooLong);
+    EXPECT_FALSE(tooLong.Started());
+    EXPECT_FALSE(fs::exists(dir_ / "ham.txt"));
 }
 
 TEST_F(WindowsPlatform, CancelEndsTheInterpreterAndTheToolWhileTheOutputReadsLive) {

@@ -3,6 +3,7 @@
 //   win_probe origin   the screen place of the main window's client area
 //   win_probe status   the status bar's first field
 //   win_probe pane     the output pane's text
+//   win_probe rows     the pane's top row drawn and its number of rows
 // Prints UTF-8; exits 1 when there is no such window.
 #include <windows.h>
 
@@ -71,5 +72,11 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[1], "status") == 0) return PrintText(Child(L"msctls_statusbar32"));
     if (std::strcmp(argv[1], "pane") == 0) return PrintText(Child(L"RichEdit"));
+    if (std::strcmp(argv[1], "rows") == 0) {  // the pane's top row drawn, and its rows
+        const HWND pane = Child(L"RichEdit");
+        std::printf("%ld %ld\n", static_cast<long>(SendMessageW(pane, EM_GETFIRSTVISIBLELINE, 0, 0)),
+                    static_cast<long>(SendMessageW(pane, EM_GETLINECOUNT, 0, 0)));
+        return 0;
+    }
     return 1;
 }

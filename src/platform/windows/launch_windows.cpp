@@ -7,8 +7,8 @@
 
 namespace quillet::platform {
 
-std::string QuotedWhereBlank(const std::string& path) {
-    return path.find_first_of(" \t") == std::string::npos ? path : '"' + path + '"';
+std::string QuotedForInterpreter(const std::string& path) {
+    return path.find_first_of(" \t^<>&|") == std::string::npos ? path : '"' + path + '"';
 }
 
 // On Windows the line goes through the interpreter COMSPEC names, with its

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/interpreter_line.h"
 #include "platform/trace.h"
 #include "platform/windows/wide_text.h"
 
@@ -189,6 +190,11 @@ StartResult TrackedCommand::Start(const std::string& interpreter, const std::str
     // interpreter takes the first and the last quote of such a line off
     // before reading it, which would otherwise cost the program's quote and
     // the last field's.
+    // A line the interpreter would not take whole it refuses with a message
+    // of its own after it has started; refused here, nothing starts and the
+    // user gets the same word as for any other line too long.
+    if (!InterpreterTakesLine(interpreter + " " + switchArg + " " + argument, {}, InterpreterInput::CommandLine))
+        return StartResult::LineTooLong;
     const bool stripped = !argument.empty() && argument.front() == '"';
     std::wstring line = Wide(interpreter + " " + switchArg + " " +
                              (stripped ? '"' + argument + '"' : argument));

@@ -29,7 +29,18 @@ SCROLLINFO VerticalScroll(HWND window) {
 }
 
 bool AtBottom(const SCROLLINFO& info) {
-    return info.nMax < 0 || info.nPos + static_cast<int>(info.nPage) > info.nMax;
+    // Windows stops one position further down than Wine.
+    return info.nMax < 0 || info.nPos + static_cast<int>(info.nPage) >= info.nMax;
+}
+
+// Scrolls to the left edge and leaves the vertical place alone, which
+// WM_HSCROLL's SB_LEFT does not do in Wine's control (SB_LEFT is SB_TOP).
+void ToLeftEdge(HWND window) {
+    POINT at{};
+    SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
+    if (at.x == 0) return;
+    at.x = 0;
+    SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
 }
 
 void RememberPosition(HWND window) {
@@ -65,29 +76,53 @@ void SetFollowsEnd(wxTextCtrl& control, bool follows) {
 void ScrollToEnd(wxTextCtrl& control) {
     const HWND window = Window(control);
     SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
+    // Wine's control also scrolls to the right end there (SB_BOTTOM is SB_RIGHT).
+    ToLeftEdge(window);
     SetPropW(window, kFollowsProp, reinterpret_cast<HANDLE>(1));
     RememberPosition(window);
 }
 
 void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
-    // Appending moves the selection to the end; the user's is put back.
+    const HWND window = Window(control);
+    // Appending moves the selection to the end, and the toolkit scrolls to
+    // the end after it; the user's selection and place are put back.
     long from = 0, to = 0;
     control.GetSelection(&from, &to);
     const bool selected = from != to;
     const bool follows = FollowsEnd(control);
+    POINT was{};
+    if (!follows) SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&was));
     control.AppendText(wxString::FromUTF8Unchecked(utf8, size));
     if (selected) control.SetSelection(from, to);
+    if (!follows) {
+        SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&was));
+        return;
+    }
     // The control scrolls sideways to the end of what it was given, as far
     // as the echoed command line reaches; a view that follows the output
     // goes back to where its next lines start.
-    if (follows && size > 0 && utf8[size - 1] == '\n')
-        SendMessageW(Window(control), WM_HSCROLL, SB_LEFT, 0);
+    if (size > 0 && utf8[size - 1] == '\n') ToLeftEdge(window);
+    RememberPosition(window);
 }
 
 void BeginBulkAppend(wxTextCtrl& control) { control.Freeze(); }
 
 void EndBulkAppend(wxTextCtrl& control) {
     if (control.IsFrozen()) control.Thaw();
+}
+
+LinesInView VisibleLines(wxTextCtrl& control) {
+    LinesInView lines;
+    const HWND window = Window(control);
+    RECT shown;
+    if (!GetClientRect(window, &shown) || shown.bottom <= shown.top) return lines;
+    lines.top = static_cast<long>(SendMessageW(window, EM_GETFIRSTVISIBLELINE, 0, 0));
+    // The rich edit control takes the point by address and answers with the
+    // character nearest to it.
+    POINTL bottomLeft{shown.left + 1, shown.bottom - 1};
+    const LRESULT at = SendMessageW(window, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottomLeft));
+    lines.bottom = static_cast<long>(SendMessageW(window, EM_EXLINEFROMCHAR, 0, at));
+    return lines;
 }
 
 void KeepFirstLineOfPaste(wxTextCtrl& field) {
@@ -99,7 +134,29 @@ void KeepFirstLineOfPaste(wxTextCtrl& field) {
         if (!got) return;
         const wxString text = data.GetText();
         const size_t end = text.find_first_of(wxS("\r\n"));
-        field.WriteText(end == wxString::npos ? text : text.substr(0, end));
+        const wxString line = end == wxString::npos ? text : text.substr(0, end);
+        long from = 0, to = 0;
+        field.GetSelection(&from, &to);
+        const long before = field.GetLastPosition() - (to - from);
+        field.WriteText(line);
+        // The edit control takes no more than its limit and drops the rest
+        // of an insertion; that is what the field's "full" event says.
+        if (field.GetLastPosition() - before < static_cast<long>(line.length())) {
+            wxCommandEvent full(wxEVT_TEXT_MAXLEN, field.GetId());
+            full.SetEventObject(&field);
+            field.GetEventHandler()->ProcessEvent(full);
+        }
+    });
+}
+
+void SayWhenInsertionCut(wxTextCtrl& field, std::function<void()> onCut) {
+    // The same limit as the other build's fields, rather than the edit
+    // control's default of 32,767.
+    SendMessageW(Window(field), EM_LIMITTEXT, 65534, 0);
+    // Sent by the toolkit when the field refuses typed text at a limit, and
+    // by the paste above when it was cut.
+    field.Bind(wxEVT_TEXT_MAXLEN, [onCut = std::move(onCut)](wxCommandEvent&) {
+        if (onCut) onCut();
     });
 }
 

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Start-up to the window shown: Quillet against the toolkit's smallest
+# program with a window, started in turn on one display, best and median
+# of RUNS each.  Prints the times and their ratio.
+#   startup_bench.sh linux   QUILLET [RUNS]   (needs DISPLAY)
+#   startup_bench.sh windows QUILLET.EXE WX_CONFIG [RUNS]   (needs DISPLAY
+#     and a WINEPREFIX made with wineboot; the programs run under Wine)
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+mode=$1 quillet=$2
+if [ "$mode" = windows ]; then
+  wxc=$3 runs=${4:-7}
+  x86_64-w64-mingw32-g++-posix -O2 $("$wxc" --cxxflags) "$here/minimal_frame.cxx" -o "$work/minimal.exe" \
+    -static -mwindows $("$wxc" --libs core,base)
+  run=(wine); minimal=$work/minimal.exe
+  # Wine's server stays up between the starts, as on a desktop where Wine
+  # already runs.
+  wineserver -p; trap 'wineserver -k; rm -rf "$work"' EXIT
+else
+  runs=${3:-7}
+  g++ -O2 $(wx-config --cxxflags) "$here/minimal_frame.cxx" -o "$work/minimal" $(wx-config --libs core,base)
+  run=(); minimal=$work/minimal
+fi
+# Quillet needs its settings file; its tool need not exist for the start.
+printf '[Setup]\r\nHamDir=%s\r\n' "$work" > "$work/quillet.ini"
+
+time_to_window() { # time_to_window TITLE PROGRAM: milliseconds to the mapped window
+  local start end pid
+  start=$(date +%s%N)
+  (cd "$work" && exec "${run[@]}" "$2" >/dev/null 2>&1) & pid=$!
+  until xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do sleep 0.005; done
+  end=$(date +%s%N)
+  kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true
+  sleep 0.3
+  echo $(( (end - start) / 1000000 ))
+}
+# One start of each first, so that both find the files in the cache.
+time_to_window '^Minimal frame' "$minimal" >/dev/null; time_to_window '^Quillet ' "$quillet" >/dev/null
+q=() m=()
+for _ in $(seq 1 "$runs"); do
+  m+=("$(time_to_window '^Minimal frame' "$minimal")")
+  q+=("$(time_to_window '^Quillet ' "$quillet")")
+done
+stats() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {printf "best %5d ms  median %5d ms", a[1], a[int((NR+1)/2)]}'; }
+qm=$(printf '%s\n' "${q[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+mm=$(printf '%s\n' "${m[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+echo "start-up to the window shown ($mode, $runs runs each):"
+echo "  Quillet        $(stats "${q[@]}")"
+echo "  minimal frame  $(stats "${m[@]}")"
+awk -v q="$qm" -v m="$mm" 'BEGIN {printf "  ratio of medians %.2f (target <= 1.3)\n", q / m}'
