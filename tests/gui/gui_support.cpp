@@ -70,10 +70,10 @@ std::string ReadFile(const std::string& path) {
 std::string ProcessesWhere(const std::function<bool(const std::filesystem::path& proc)>& match) {
     std::string found;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
+        const std::string name = entry.path().filename().string();
         if (std::isdigit(static_cast<unsigned char>(name[0])) && name != std::to_string(wxGetProcessId()) &&
             match(entry.path()))
-            found += ReadFile(entry.path() / "stat") + "\n";
+            found += ReadFile((entry.path() / "stat").string()) + "\n";
     }
     return found;
 }
