@@ -3,6 +3,7 @@
 // way to let the real event loop run while a benchmark waits.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include <wx/app.h>
+#include <wx/timer.h>
 
 namespace bench {
 
@@ -35,5 +37,27 @@ inline void Pump(int ms) {
         usleep(2000);
     }
 }
+
+// The worst gap between ticks of a timer (started with its period) while
+// the loop runs freely: how long the window could not answer.
+class StallMeter : public wxTimer {
+public:
+    void Notify() override {
+        const auto now = Clock::now();
+        if (ticks_++ > 0) worst_ = std::max(worst_, now - last_);
+        last_ = now;
+    }
+    double WorstMs() const { return Seconds(worst_) * 1000; }
+
+private:
+    long ticks_ = 0;
+    Clock::time_point last_;
+    Clock::duration worst_{};
+};
+
+class BenchApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
 
 }  // namespace bench

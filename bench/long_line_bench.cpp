@@ -28,32 +28,9 @@
 using bench::Clock;
 using bench::Pump;
 using bench::Seconds;
+using bench::BenchApp;
+using bench::StallMeter;
 using bench::StatusKiB;
-
-namespace {
-
-// The worst gap between ticks of a 20 ms timer while the loop runs freely.
-class StallMeter : public wxTimer {
-public:
-    void Notify() override {
-        const auto now = Clock::now();
-        if (ticks_++ > 0) worst_ = std::max(worst_, now - last_);
-        last_ = now;
-    }
-    double WorstMs() const { return Seconds(worst_) * 1000; }
-
-private:
-    long ticks_ = 0;
-    Clock::time_point last_;
-    Clock::duration worst_{};
-};
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 100;

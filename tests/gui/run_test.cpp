@@ -10,6 +10,7 @@
 #include <wx/radiobut.h>
 
 #include "gui_support.h"
+#include "../peak_memory.h"
 #include "platform/settings_file.h"
 #include "platform/text_control.h"
 
@@ -28,15 +29,7 @@ std::string WorkingIn(const std::string& dir) {
     });
 }
 
-// The peak resident memory of this process, in KiB, since the last reset.
-long PeakKiB(bool reset) {
-    if (reset) std::ofstream("/proc/self/clear_refs") << "5";
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
-}
+using quillet::test_memory::PeakKiB;
 
 class DoIt : public testing::WindowTest {
 protected:

@@ -8,6 +8,8 @@
 #include <streambuf>
 #include <string>
 
+#include "../peak_memory.h"
+
 namespace quillet {
 namespace {
 
@@ -76,15 +78,7 @@ TEST(LineCopier, CountsAndShowsEveryLineWholeOrInPieces) {
     }
 }
 
-// The peak resident memory of this process, in KiB, since the last reset.
-long PeakKiB(bool reset) {
-    if (reset) std::ofstream("/proc/self/clear_refs") << "5";
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
-}
+using quillet::test_memory::PeakKiB;
 
 // However long a line, the copier holds no more of it than it shows.
 TEST(LineCopier, AHugeLineCostsNoMoreMemoryThanItsShownStart) {
