@@ -6,6 +6,8 @@
 # of programs; Quillet started as the shortcut starts it makes a Grep run
 # against the stand-ins; a second installation leaves the user's changed
 # settings file alone; the uninstaller leaves nothing but the user's files.
+# For all users: Program Files, the machine's list, a shortcut that starts
+# in each user's own folder.
 # The portable zip: its quillet.exe starts with its quillet.ini beside it.
 #   packages_test.sh SETUP_EXE ZIP QUILLET_EXE WIN_PROBE_EXE SOURCE_DIR,
 #   with DISPLAY, WINEPREFIX and QUILLET_WIN_STANDIN
@@ -24,6 +26,14 @@ program_dir=$(unix "$program_win") settings=$(unix "$settings_win")
 menu_link="$(win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Quillet.lnk"
 desktop_link="$(win_env USERPROFILE)\\Desktop\\Quillet.lnk"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillet'
+# The entry's command as the system runs it, from a batch file (Wine would
+# quote its quotes on a command line).  The uninstaller runs on in a copy
+# of itself and returns at once: done when the program's folder is gone.
+uninstall() { # uninstall, with $uninstall and $program_dir
+  printf '%s\r\n' "$uninstall" > "$WORK/uninstall.bat"
+  wine cmd /c "$(winepath -w "$WORK/uninstall.bat")" >/dev/null 2>&1
+  for _ in $(seq 1 100); do [ -e "$program_dir" ] || break; sleep 0.2; done
+}
 reg_value() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
 
 mkdir "$WORK/zip" && (cd "$WORK/zip" && cmake -E tar xf "$ZIP")
@@ -74,18 +84,33 @@ check "a second installation leaves the user's quillet.ini as it was" cmp -s "$s
 check "the desktop shortcut, when asked for, starts in the settings folder too" \
   test "$(probe link "$desktop_link" | tail -n 1)" = "$settings_win"
 
-# The entry's command as the system runs it, from a batch file (Wine would
-# quote its quotes on a command line).  The uninstaller runs on in a copy
-# of itself and returns at once.
-printf '%s\r\n' "$uninstall" > "$WORK/uninstall.bat"
-wine cmd /c "$(winepath -w "$WORK/uninstall.bat")" >/dev/null 2>&1
-for _ in $(seq 1 100); do [ -e "$program_dir" ] || break; sleep 0.2; done
+uninstall
 check "the program's folder is gone" test ! -e "$program_dir"
 check "the shortcuts are gone" test -z "$(probe link "$menu_link")$(probe link "$desktop_link")"
 check "the entry in the list of programs is gone" test -z "$(reg_value DisplayName)"
 check "the user's quillet.ini and ham.txt stay, and nothing else" \
   test "$(ls "$settings" | tr '\n' ' ')" = "ham.txt quillet.ini "
 check "the user's quillet.ini is untouched" cmp -s "$settings/quillet.ini" "$WORK/mine.ini"
+
+# For all users (Wine's user is an administrator): the program in Program
+# Files, its entry in the machine's list, and a shortcut for everyone that
+# the shell starts in each user's own settings folder.
+wine "$SETUP" /S /AllUsers
+key=${key/HKCU/HKLM}
+program_win="$(win_env ProgramFiles)\\Quillet" program_dir=$(unix "$(win_env ProgramFiles)\\Quillet")
+check "for all users the program goes to Program Files, its entry to the machine's list" \
+  test -f "$program_dir/quillet.exe" -a "$(reg_value InstallLocation)" = "$program_win"
+menu_link="$(win_env ProgramData)\\Microsoft\\Windows\\Start Menu\\Programs\\Quillet.lnk"
+check "the shortcut for everyone starts in the user's own settings folder" \
+  test "$(probe link "$menu_link" | tail -n 1)" = '%LOCALAPPDATA%\Quillet'
+wine start "$menu_link"
+check "started through it, Quillet finds the user's quillet.ini" wait_main_window
+wine taskkill /im quillet.exe >/dev/null 2>&1
+for _ in $(seq 1 50); do wine "$PROBE" origin >/dev/null 2>&1 || break; sleep 0.1; done
+uninstall=$(reg_value QuietUninstallString)
+uninstall
+check "uninstalled for all users, nothing of the program is left" \
+  test ! -e "$program_dir" -a -z "$(reg_value DisplayName)$(probe link "$menu_link")"
 
 start_quillet "$portable" "$portable/quillet.exe"
 check "the zip's quillet.exe starts with its quillet.ini beside it" wait_main_window
