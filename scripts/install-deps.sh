@@ -14,9 +14,10 @@ if [ "${QUILLET_PACKAGE:-0}" = 1 ]; then
   packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 fi
 # Cross-building for Windows (scripts/build-windows.sh): wxWidgets from
-# Debian's own source package, so deb-src must be among the sources.
+# Debian's own source package, so deb-src must be among the sources.  NSIS
+# makes the setup program (scripts/package-windows.sh).
 if [ "${QUILLET_WINDOWS:-0}" = 1 ]; then
-  packages+=(dpkg-dev make xz-utils googletest)
+  packages+=(dpkg-dev make xz-utils googletest nsis)
   if ! apt-cache showsrc wxwidgets3.2 2>/dev/null | grep -q '^Version:'; then
     SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then

@@ -57,6 +57,7 @@ set_tests_properties(${winunit_tests} PROPERTIES RESOURCE_LOCK winetools
 # The built program end to end under Wine on a private Xvfb server, driven
 # by clicks (keys need the focus first) and looked at with win_probe.
 add_executable(win_probe windows/win_probe.cpp)
+target_link_libraries(win_probe PRIVATE ole32 uuid)
 add_test(NAME e2e.windows_run
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
           bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e_run.sh $<TARGET_FILE:quillet>
@@ -65,6 +66,17 @@ set_tests_properties(e2e.windows_run PROPERTIES
   FIXTURES_REQUIRED "display1024;wineprefix" RESOURCE_LOCK "display1024;winetools" TIMEOUT 300
   ENVIRONMENT "${WINE_ENV};QUILLET_WIN_STANDIN=${WIN_STANDIN_DIR}")
 add_dependencies(win_probe standin_ham standin_hamster)
+
+# The setup program and the zip that scripts/package-windows.sh makes from
+# this build, installed, run and uninstalled in the prefix.
+set(WIN_PACKAGES ${CMAKE_BINARY_DIR}/packages/quillet-${PROJECT_VERSION})
+add_test(NAME windows.packages
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
+          bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/packages_test.sh ${WIN_PACKAGES}-setup.exe
+          ${WIN_PACKAGES}-win64.zip $<TARGET_FILE:quillet> $<TARGET_FILE:win_probe> ${CMAKE_SOURCE_DIR})
+set_tests_properties(windows.packages PROPERTIES
+  FIXTURES_REQUIRED "display1024;wineprefix" RESOURCE_LOCK "display1024;winetools" TIMEOUT 300
+  ENVIRONMENT "${WINE_ENV};QUILLET_WIN_STANDIN=${WIN_STANDIN_DIR}")
 
 # The window tests that make sense on Windows and hold under Wine.  Clicks
 # and pastes reach the controls' own windows (Wine does not deliver the

@@ -18,6 +18,13 @@ case $action in
     # Without a window manager Wine waits two seconds on every window it
     # hides or closes, unless it manages none itself.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1
+    # What the tests install stays in the prefix: no menu entries or icons
+    # for the host's desktop, and the user's folders are folders of the
+    # prefix instead of links to the home directory.
+    wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f >>"$log" 2>&1
+    for link in "$WINEPREFIX"/drive_c/users/*/*; do
+      [ -L "$link" ] && rm "$link" && mkdir "$link"
+    done
     exit 0 ;;
   stop) wineserver -k >/dev/null 2>&1; exit 0 ;;
 esac
