@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/sizer.h>
 
@@ -11,8 +12,8 @@
 namespace quillet {
 
 namespace {
-// Counting goes on in slices this long, each followed by a pass through the
-// event loop, so that keys and paints are never kept waiting longer.
+// Counting goes on in slices this long, in idle time: keys and paints come
+// first, and never wait longer than a slice.
 constexpr std::chrono::milliseconds kCountSlice{15};
 constexpr std::size_t kCountStep = 256 * 1024;
 // Text arriving during a run is counted a little later, in one go rather
@@ -56,11 +57,20 @@ FindBar::FindBar(wxWindow* parent, OutputPane& pane, const wxFont& font)
         if (close_) close_();
     });
     Bind(wxEVT_CHAR_HOOK, &FindBar::OnKey, this);
-    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { CountSome(); });
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+        counting_ = true;
+        wxWakeUpIdle();
+    });
+    Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+        event.Skip();
+        if (!counting_) return;
+        CountSome();
+        if (counting_) event.RequestMore();
+    });
 }
 
 bool FindBar::Show(bool show) {
-    if (!show) countTimer_.Stop();
+    if (!show) countTimer_.Stop(), counting_ = false;
     const bool changed = wxPanel::Show(show);
     // What arrived while the bar was away is counted now.
     if (show) TextChanged();
@@ -131,7 +141,17 @@ void FindBar::Find(Step step) {
         if (wrapped) note_ = step == Step::Previous ? "wrapped to the end" : "wrapped to the start";
     }
     ShowResult();
-    if (!countTimer_.IsRunning() && !counter_->Done(text.View())) countTimer_.StartOnce(1);
+    CountLater(0);
+}
+
+void FindBar::CountLater(int pauseMs) {
+    if (counting_ || countTimer_.IsRunning() || !counter_ || counter_->Done(pane_.Text().View())) return;
+    if (pauseMs > 0) {
+        countTimer_.StartOnce(pauseMs);
+    } else {
+        counting_ = true;
+        wxWakeUpIdle();
+    }
 }
 
 void FindBar::TextChanged() {
@@ -144,17 +164,18 @@ void FindBar::TextChanged() {
         Prepare();
         ShowResult();
     }
-    if (!countTimer_.IsRunning() && !counter_->Done(pane_.Text().View())) countTimer_.StartOnce(kGrowthPauseMs);
+    CountLater(kGrowthPauseMs);
 }
 
 void FindBar::CountSome() {
+    counting_ = false;
     if (!counter_ || generation_ != pane_.Text().Generation()) return;
     const std::string_view text = pane_.Text().View();
     const auto until = std::chrono::steady_clock::now() + kCountSlice;
     while (counter_->Step(text, kCountStep) && std::chrono::steady_clock::now() < until) {
     }
+    counting_ = !counter_->Done(text);
     ShowResult();
-    if (!counter_->Done(text)) countTimer_.StartOnce(1);
 }
 
 void FindBar::ShowResult() {

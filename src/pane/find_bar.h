@@ -38,7 +38,7 @@ public:
     wxTextCtrl* Field() const { return field_; }
     wxCheckBox* MatchCase() const { return matchCase_; }
     wxString Result() const { return result_->GetLabel(); }
-    bool Counting() const { return countTimer_.IsRunning(); }
+    bool Counting() const { return counting_ || countTimer_.IsRunning(); }
     bool NotFound() const { return notFound_; }
 
     bool Show(bool show = true) override;
@@ -49,6 +49,8 @@ private:
     void Find(Step step);
     // A finder for the field's text; false when there is nothing to look for.
     bool Prepare();
+    // Counting goes on in idle time, after whatever the window has to draw.
+    void CountLater(int pauseMs);
     void CountSome();
     void ShowResult();
     void OnKey(wxKeyEvent& event);
@@ -68,6 +70,7 @@ private:
     bool notFound_ = false;
     bool red_ = false;
     wxString note_;  // wrapped round
+    bool counting_ = false;
     wxTimer countTimer_;
 };
 

@@ -1,8 +1,11 @@
 #include "exec/output_save.h"
 
-#include <filesystem>
+#include <gtest/gtest.h>
 
-#include "temp_dir.h"
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 
 namespace quillet {
 namespace {
@@ -18,7 +21,20 @@ OutputSource Shown(const std::string& path) {
 // The output's bytes whole, as the tool wrote them, or nothing: a source
 // that is gone or no longer what was shown, or a target that may not be
 // replaced, leaves the old target as it was and says why and where.
-using SaveOutput = unit::TempDirTest;
+std::string ReadFile(const std::string& path) {
+    return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
+}
+
+// A directory of the test's own, on both systems.
+struct SaveOutput : ::testing::Test {
+    void SetUp() override {
+        const fs::path path = fs::temp_directory_path() / ("quillet-save-" + std::to_string(std::random_device()()));
+        ASSERT_TRUE(fs::create_directory(path));
+        dir = path.string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string dir;
+};
 
 TEST_F(SaveOutput, CopiesTheBytesWholeOrLeavesTheOldFile) {
     const std::string source = dir + "/ham.txt", target = dir + "/saved.txt";
@@ -29,7 +45,7 @@ TEST_F(SaveOutput, CopiesTheBytesWholeOrLeavesTheOldFile) {
     const OutputSource shown = Shown(source);
 
     EXPECT_EQ(SaveOutputCopy(shown, target), "");
-    EXPECT_EQ(unit::ReadFile(target), bytes);
+    EXPECT_EQ(ReadFile(target), bytes);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 
     std::ofstream(target, std::ios::binary) << "old";
@@ -45,7 +61,7 @@ TEST_F(SaveOutput, CopiesTheBytesWholeOrLeavesTheOldFile) {
     fs::remove(source);
     why = SaveOutputCopy(shown, target);
     EXPECT_NE(why.find("ham.txt\" is gone"), std::string::npos) << why;
-    EXPECT_EQ(unit::ReadFile(target), "old");
+    EXPECT_EQ(ReadFile(target), "old");
 }
 
 }  // namespace
