@@ -26,9 +26,11 @@ FindBar::FindBar(wxWindow* parent, OutputPane& pane, const wxFont& font)
       pane_(pane),
       countTimer_(this) {
     SetFont(font);
-    auto* label = new wxStaticText(this, wxID_ANY, "Find:");
+    // The window is narrow: the field says what it is for itself, and the
+    // count keeps what room is left.
     field_ = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition,
-                            wxSize(FromDIP(220), -1), wxTE_PROCESS_ENTER, wxDefaultValidator, "findfield");
+                            wxSize(FromDIP(120), -1), wxTE_PROCESS_ENTER, wxDefaultValidator, "findfield");
+    field_->SetHint("Find");
     matchCase_ = new wxCheckBox(this, wxID_ANY, "Match case");
     result_ = new wxStaticText(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                wxST_NO_AUTORESIZE);
@@ -36,10 +38,9 @@ FindBar::FindBar(wxWindow* parent, OutputPane& pane, const wxFont& font)
 
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     const int gap = FromDIP(6);
-    row->Add(label, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
     row->Add(field_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
-    row->Add(matchCase_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap * 2);
-    row->Add(result_, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, gap * 2);
+    row->Add(matchCase_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
+    row->Add(result_, 1, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
     row->Add(close, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, gap);
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(row, 0, wxEXPAND | wxTOP | wxBOTTOM, FromDIP(2));
@@ -138,7 +139,7 @@ void FindBar::Find(Step step) {
     notFound_ = found == TextFinder::npos;
     if (!notFound_) {
         platform::SelectAndShow(pane_, text.PlaceOf(found, rule), text.PlaceOf(found + finder_->Length(), rule));
-        if (wrapped) note_ = step == Step::Previous ? "wrapped to the end" : "wrapped to the start";
+        if (wrapped) note_ = "wrapped";
     }
     ShowResult();
     CountLater(0);
@@ -194,7 +195,7 @@ void FindBar::ShowResult() {
         else
             label = "Not found", notFound = true;
         if (!notFound) label += more;
-        if (!note_.empty()) label += " (" + note_ + ")";
+        if (!note_.empty()) label += ", " + note_;
     }
     SayNotFound(notFound);
     if (result_->GetLabel() != label) result_->SetLabel(label);

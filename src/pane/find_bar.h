@@ -69,7 +69,7 @@ private:
     std::size_t current_ = TextFinder::npos;  // the selected match's first byte
     bool notFound_ = false;
     bool red_ = false;
-    wxString note_;  // wrapped round
+    wxString note_;  // went round the end
     bool counting_ = false;
     wxTimer countTimer_;
 };

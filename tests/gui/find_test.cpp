@@ -88,10 +88,10 @@ TEST_F(FindTest, KeysFindInThePaneAndEscapeClosesTheBar) {
     EXPECT_EQ(Selected(), "FIND ME");
     Press(WXK_F3);
     EXPECT_EQ(Selected(), "Find Me");
-    EXPECT_EQ(bar()->Result(), "1 of 3 (wrapped to the start)");
+    EXPECT_EQ(bar()->Result(), "1 of 3, wrapped");
     Press(WXK_F3, wxMOD_SHIFT);
     EXPECT_EQ(Selected(), "FIND ME");
-    EXPECT_EQ(bar()->Result(), "3 of 3 (wrapped to the end)");
+    EXPECT_EQ(bar()->Result(), "3 of 3, wrapped");
     Press(WXK_RETURN, wxMOD_SHIFT);
     EXPECT_EQ(Selected(), "find me");
 
