@@ -140,18 +140,24 @@ TextFinder::TextFinder(std::string_view needle, bool matchCase) : fold_(!matchCa
         needle_ = std::string(needle);
 }
 
+std::string_view TextFinder::Stretch(std::string_view text, std::size_t lo, std::size_t hi, std::size_t& from) const {
+    // Whole characters, from the one at lo to the end of a match starting
+    // just before hi.
+    from = EdgeAtOrBefore(text, lo);
+    const std::size_t to = EdgeAtOrAfter(text, hi - 1 + needle_.size());
+    const std::string_view stretch = text.substr(from, to - from);
+    if (!fold_) return stretch;
+    Fold(stretch, folded_);
+    return folded_;
+}
+
 std::size_t TextFinder::Within(std::string_view text, std::size_t lo, std::size_t hi, bool last) const {
     const std::size_t n = needle_.size();
     if (n == 0 || text.size() < n) return npos;
     hi = std::min(hi, text.size() - n + 1);
     if (lo >= hi) return npos;
-    const std::size_t from = EdgeAtOrBefore(text, lo);
-    const std::size_t to = EdgeAtOrAfter(text, hi - 1 + n);
-    std::string_view window = text.substr(from, to - from);
-    if (fold_) {
-        Fold(window, folded_);
-        window = folded_;
-    }
+    std::size_t from = 0;
+    const std::string_view window = Stretch(text, lo, hi, from);
     const std::size_t found = last ? window.rfind(needle_, hi - 1 - from) : window.find(needle_, lo - from);
     if (found == npos || found + from < lo || found + from >= hi) return npos;
     return found + from;
@@ -195,13 +201,8 @@ std::size_t TextFinder::CountIn(std::string_view text, std::size_t lo, std::size
     if (n == 0 || text.size() < n) return std::max(lo, hi);
     hi = std::min(hi, text.size() - n + 1);
     if (lo >= hi) return lo;
-    const std::size_t from = EdgeAtOrBefore(text, lo);
-    const std::size_t to = EdgeAtOrAfter(text, hi - 1 + n);
-    std::string_view window = text.substr(from, to - from);
-    if (fold_) {
-        Fold(window, folded_);
-        window = folded_;
-    }
+    std::size_t from = 0;
+    const std::string_view window = Stretch(text, lo, hi, from);
     std::size_t next = lo;
     for (std::size_t found; (found = window.find(needle_, next - from)) != npos && found + from < hi;) {
         ++count;

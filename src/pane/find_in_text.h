@@ -66,6 +66,9 @@ public:
     std::size_t CountIn(std::string_view text, std::size_t lo, std::size_t hi, long& count) const;
 
 private:
+    // The text that matches starting in [lo, hi) lie in, folded unless
+    // matching case; from: where it starts in text.
+    std::string_view Stretch(std::string_view text, std::size_t lo, std::size_t hi, std::size_t& from) const;
     // The match nearest in [lo, hi) of starts, forward or backward.
     std::size_t Within(std::string_view text, std::size_t lo, std::size_t hi, bool last) const;
 
