@@ -48,6 +48,7 @@ public:
         last_ = now;
     }
     double WorstMs() const { return Seconds(worst_) * 1000; }
+    long Ticks() const { return ticks_; }
 
 private:
     long ticks_ = 0;

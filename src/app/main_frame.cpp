@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <wx/app.h>
+#include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/stockitem.h>
@@ -13,6 +14,7 @@
 #include "form/command_form.h"
 #include "form/compact_style.h"
 #include "form/scale.h"
+#include "pane/find_bar.h"
 #include "pane/output_pane.h"
 #include "platform/launch.h"
 #include "platform/message_box.h"
@@ -81,6 +83,16 @@ MainFrame::MainFrame(const Setup& setup, int scaleBase)
     });
     pane_ = new OutputPane(this, 0, Px(94), width, Px(265));
     pane_->SetFont(fonts_.pane);
+    wxFont barFont = fonts_.formLabel;
+    barFont.SetFractionalPointSize(FormTextPointSize(scaleBase));
+    findBar_ = new FindBar(this, *pane_, barFont);
+    findBar_->Hide();
+    findBar_->SetCloseHandler([this] { CloseFindBar(); });
+    pane_->SetTextChangedHandler([this] { findBar_->TextChanged(); });
+    pane_->SetFileShownHandler([this](const OutputSource& source) {
+        saveSource_ = source;
+        UpdateSaveItem();
+    });
     pane_->WriteGreeting(kVersionText);
 
     // The fit: exactly room for the form and the pane; the status bar and
@@ -121,6 +133,8 @@ void MainFrame::OnDoIt() {
     // call queued before the form was disabled.
     if (RunActive() || form_ == nullptr || pane_ == nullptr) return;
     run_.reset();  // ends a command that outlived its run
+    // The pane is cleared and ham.txt deleted: the last output is gone.
+    saveSource_.reset();
     RunSettings settings;
     settings.waitForSys = setup_.waitForSys;
     settings.liveOutput = liveOutput_;
@@ -129,6 +143,7 @@ void MainFrame::OnDoIt() {
     wxWindow* focused = FindFocus();
     run_ = std::make_unique<RunJob>(*pane_, *this, settings, [this] { OnRunEnded(); });
     const std::string focus = run_->Start(form_->Values(), platform);
+    UpdateSaveItem();
     if (!run_->Active()) {
         form_->Focus(focus);
         return;
@@ -142,6 +157,8 @@ void MainFrame::OnDoIt() {
 }
 
 void MainFrame::OnRunEnded() {
+    if (run_->OutputStamp().size >= 0) saveSource_ = OutputSource{run_->OutputPath(), run_->OutputStamp()};
+    UpdateSaveItem();
     form_->Enable();
     if (!focusAfterRun_.empty())
         form_->Focus(focusAfterRun_);
@@ -159,16 +176,58 @@ void MainFrame::OnCharHook(wxKeyEvent& event) {
 
 void MainFrame::BuildMenus() {
     auto* fileMenu = new wxMenu;
+    fileMenu->Append(kMenuSaveOutput, wxString::FromUTF8("&Save output as\u2026\tCtrl+S"))->Enable(false);
+    fileMenu->AppendSeparator();
     // The toolkit's exit label is "&Quit" on GTK; users of this program know
     // the item as "E&xit", the label the toolkit gives it on Windows.
     fileMenu->Append(kMenuExit, "E&xit");
+    auto* editMenu = new wxMenu;
+    editMenu->Append(kMenuCopy, "&Copy\tCtrl+C");
+    editMenu->Append(kMenuSelectAll, "Select &All\tCtrl+A");
+    editMenu->AppendSeparator();
+    editMenu->Append(kMenuFind, wxString::FromUTF8("&Find\u2026\tCtrl+F"));
+    editMenu->Append(kMenuFindNext, "Find &Next\tF3");
+    editMenu->Append(kMenuFindPrevious, "Find &Previous\tShift+F3");
     auto* helpMenu = new wxMenu;
     helpMenu->Append(kMenuAbout, "&About");
     helpMenu->Append(kMenuHistory, "&History");
     auto* bar = new wxMenuBar;
     bar->Append(fileMenu, wxGetStockLabel(wxID_FILE));
+    bar->Append(editMenu, "&Edit");
     bar->Append(helpMenu, "&Help");
     SetMenuBar(bar);
+}
+
+void MainFrame::UpdateSaveItem() { GetMenuBar()->Enable(kMenuSaveOutput, CanSaveOutput()); }
+
+bool MainFrame::CanSaveOutput() const { return saveSource_.has_value() && !RunActive(); }
+
+std::string MainFrame::SaveOutputAs(const std::string& path) {
+    if (!CanSaveOutput()) return "There is no output to save.";
+    return SaveOutputCopy(*saveSource_, path);
+}
+
+void MainFrame::OnSaveOutput() {
+    if (!CanSaveOutput()) return;
+    wxFileDialog dialog(this, "Save output as", wxGetCwd(), "output.txt",
+                        wxString("Text files (*.txt)|*.txt|") + wxALL_FILES, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK) return;
+    const std::string failure = SaveOutputAs(dialog.GetPath().utf8_string());
+    if (!failure.empty()) platform::ShowMessageBox(failure, "Save output");
+}
+
+void MainFrame::OpenFindBar() {
+    if (!findBar_->IsShown()) {
+        findBar_->Show();
+        SendSizeEvent();
+    }
+    findBar_->FocusField();
+}
+
+void MainFrame::CloseFindBar() {
+    findBar_->Hide();
+    SendSizeEvent();
+    pane_->SetFocus();
 }
 
 void MainFrame::OnMenuCommand(wxCommandEvent& event) {
@@ -179,6 +238,34 @@ void MainFrame::OnMenuCommand(wxCommandEvent& event) {
         break;
     case kMenuAbout:
         platform::ShowMessageBox(kAboutText, "ABOUT");
+        break;
+    case kMenuSaveOutput:
+        OnSaveOutput();
+        break;
+    case kMenuCopy:
+    case kMenuSelectAll: {
+        // The accelerators reach the menu before the focused field: the
+        // field's own text is meant, and the pane's only when no field has
+        // the focus.
+        auto* text = dynamic_cast<wxTextCtrl*>(FindFocus());
+        if (text == nullptr) text = pane_;
+        if (event.GetId() == kMenuCopy)
+            text->Copy();
+        else
+            text->SelectAll();
+        break;
+    }
+    case kMenuFind:
+        OpenFindBar();
+        break;
+    case kMenuFindNext:
+    case kMenuFindPrevious:
+        if (!findBar_->HasText()) {
+            OpenFindBar();
+        } else {
+            if (!findBar_->IsShown()) OpenFindBar();
+            event.GetId() == kMenuFindNext ? findBar_->FindNext() : findBar_->FindPrevious();
+        }
         break;
     case kMenuHistory: {
         const std::size_t size = 12000;
@@ -197,7 +284,10 @@ void MainFrame::LayOut(int clientWidth, int clientHeight) {
     if (form_) form_->SetSize(-1, -1, clientWidth, formHeight);
     // The client area ends at the status bar's upper edge, so the pane never
     // covers the counts of a run.
-    if (pane_) pane_->SetSize(-1, -1, clientWidth, PaneHeightFor(clientHeight, formHeight));
+    const int barHeight = findBar_ && findBar_->IsShown() ? findBar_->GetBestSize().y : 0;
+    const int paneHeight = PaneHeightFor(clientHeight - barHeight, formHeight);
+    if (pane_) pane_->SetSize(-1, -1, clientWidth, paneHeight);
+    if (barHeight > 0) findBar_->SetSize(0, formHeight + paneHeight, clientWidth, barHeight);
 }
 
 void MainFrame::OnSize(wxSizeEvent& event) {

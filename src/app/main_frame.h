@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <wx/frame.h>
@@ -7,15 +8,27 @@
 
 #include "app/fonts.h"
 #include "app/setup.h"
+#include "exec/output_save.h"
 #include "exec/run_job.h"
 
 namespace quillet {
 
 class CommandForm;
+class FindBar;
 class OutputPane;
 
-// Menu ids of the two menus.
-enum MenuId { kMenuExit = 1, kMenuAbout = 10, kMenuHistory = 11 };
+// Menu ids.
+enum MenuId {
+    kMenuExit = 1,
+    kMenuAbout = 10,
+    kMenuHistory = 11,
+    kMenuSaveOutput = 20,
+    kMenuCopy,
+    kMenuSelectAll,
+    kMenuFind,
+    kMenuFindNext,
+    kMenuFindPrevious
+};
 
 // The one top-level window: command form above, output pane below, a
 // two-field status bar and the menus.
@@ -29,6 +42,7 @@ public:
 
     CommandForm* Form() const { return form_; }
     OutputPane* Pane() const { return pane_; }
+    FindBar* Finder() const { return findBar_; }
 
     // The Do It button's handler: starts a run unless one is under way.
     void OnDoIt();
@@ -40,6 +54,16 @@ public:
     void SetLiveOutput(bool live) { liveOutput_ = live; }
 
     void SetStatus(int field, const std::string& text) override;
+
+    // The find bar shown with the focus in its field, or hidden with the
+    // focus back in the pane.
+    void OpenFindBar();
+    void CloseFindBar();
+    // Whether there is output to save (and no run writing it).
+    bool CanSaveOutput() const;
+    // Saves the last run's output file, or the file the pane shows, as
+    // path; gives "" or what went wrong.
+    std::string SaveOutputAs(const std::string& path);
 
     void OnMenuCommand(wxCommandEvent& event);
     void OnSize(wxSizeEvent& event);
@@ -56,6 +80,8 @@ private:
     // Builds the first menu (exit) and the help menu (About, History).
     void BuildMenus();
     void OnRunEnded();
+    void OnSaveOutput();
+    void UpdateSaveItem();
     // A paste cut at a field's end: said in status field 1 for a while,
     // unless something else takes the field first.
     void SayTextCut();
@@ -70,7 +96,10 @@ private:
     bool laidOut_ = false;
     CommandForm* form_ = nullptr;
     OutputPane* pane_ = nullptr;
+    FindBar* findBar_ = nullptr;
     std::unique_ptr<RunJob> run_;
+    // Where the pane's text came from, while it can be saved.
+    std::optional<OutputSource> saveSource_;
     std::string focusAfterRun_;
     wxWindow* focusBeforeRun_ = nullptr;
     bool liveOutput_ = platform::kOutputReadableWhileWritten;

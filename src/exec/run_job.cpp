@@ -252,6 +252,7 @@ void RunJob::Finish(RunEnd end) {
         pane_.CloseStream();
         out_ = nullptr;
     }
+    if (file_.IsOpen()) outputStamp_ = file_.Stamp();
     file_.Close();
     chunk_.reset();
     if (wasActive && onEnd_) onEnd_();

@@ -84,6 +84,9 @@ public:
     bool Active() const { return phase_ != Phase::Over; }
     RunEnd End() const { return end_; }
     const RunTimes& Times() const { return times_; }
+    // The output file as the run last read it: size -1 when it never opened.
+    const platform::FileStamp& OutputStamp() const { return outputStamp_; }
+    const std::string& OutputPath() const { return settings_.outputFile; }
 
 private:
     enum class Phase { Sleeping, Waiting, Draining, Over };
@@ -116,6 +119,7 @@ private:
     int waitSeconds_ = 1;
     std::chrono::steady_clock::time_point nextCheck_;
     RunTimes times_;
+    platform::FileStamp outputStamp_;
 };
 
 }  // namespace quillet

@@ -12,7 +12,7 @@ namespace quillet {
 OutputPane::OutputPane(wxWindow* parent, int x, int y, int width, int height, long style)
     : wxTextCtrl(parent, wxID_ANY, wxEmptyString, wxPoint(x, y), wxSize(width, height),
                  style | wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP | wxHSCROLL |
-                     wxVSCROLL | wxBORDER_NONE | wxTE_RICH2,
+                     wxVSCROLL | wxBORDER_NONE | wxTE_RICH2 | wxTE_NOHIDESEL,
                  wxDefaultValidator, "textWindow") {
     Bind(wxEVT_CHAR, &OutputPane::OnChar, this);
     Bind(wxEVT_DROP_FILES, &OutputPane::OnDropFiles, this);
@@ -26,12 +26,16 @@ void OutputPane::WriteGreeting(const wxString& versionText) {
     WriteText("\nQuillet");
     WriteText(versionText);
     WriteText("starting.");
+    text_.Append(("\nQuillet" + versionText + "starting.").utf8_string());
+    if (textChanged_) textChanged_();
 }
 
 void OutputPane::Clear() {
     wxTextCtrl::Clear();
     textSize_ = 0;
+    text_.Clear();
     platform::SetFollowsEnd(*this, true);
+    if (textChanged_) textChanged_();
 }
 
 std::ostream& OutputPane::OpenStream() {
@@ -64,6 +68,8 @@ void OutputPane::EndAppend() {
 void OutputPane::Append(const std::string& utf8) {
     textSize_ += utf8.size();
     platform::AppendUtf8(*this, utf8.data(), utf8.size());
+    text_.Append(utf8);
+    if (textChanged_) textChanged_();
 }
 
 bool OutputPane::LoadTextFile(const std::string& path) {
@@ -79,6 +85,7 @@ bool OutputPane::LoadTextFile(const std::string& path) {
         if (!out.write(chunk.data(), got)) break;
     CloseStream();
     SetInsertionPoint(0);
+    if (fileShown_) fileShown_(OutputSource{path, file.Stamp()});
     return true;
 }
 

@@ -3,13 +3,16 @@
 // the greeting and then each run's output, and serves as the buffer of the
 // run's output stream.
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
 
 #include <wx/textctrl.h>
 
+#include "exec/output_save.h"
 #include "exec/run_job.h"
+#include "pane/find_in_text.h"
 
 namespace quillet {
 
@@ -52,6 +55,13 @@ public:
     // a run writes to the pane.
     bool LoadTextFile(const std::string& path);
 
+    // What the pane shows, as UTF-8, for finding in it.
+    const SearchableText& Text() const { return text_; }
+    // Called after each change of the text (cleared or grown).
+    void SetTextChangedHandler(std::function<void()> handler) { textChanged_ = std::move(handler); }
+    // Called when a file's text has replaced the pane's, with the file as read.
+    void SetFileShownHandler(std::function<void(const OutputSource&)> handler) { fileShown_ = std::move(handler); }
+
     void OnChar(wxKeyEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
 
@@ -63,6 +73,9 @@ private:
     bool bulk_ = false;
     std::unique_ptr<PaneStreamBuf> streamBuf_;
     std::unique_ptr<std::ostream> stream_;
+    SearchableText text_;
+    std::function<void()> textChanged_;
+    std::function<void(const OutputSource&)> fileShown_;
 };
 
 // The key filter's rule: character keys (codes below 300) are dropped unless

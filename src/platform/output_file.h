@@ -10,6 +10,17 @@ namespace quillet::platform {
 // the output only once the tool has ended.
 constexpr bool kOutputReadableWhileWritten = true;
 
+// Which file, how long, and when it was last written: a copy made later is
+// of the same contents only if the stamp is still the same.
+struct FileStamp {
+    unsigned long long device = 0, file = 0;
+    long long size = -1, written = 0;
+    bool operator==(const FileStamp& o) const {
+        return device == o.device && file == o.file && size == o.size && written == o.written;
+    }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+
 class OutputFile {
 public:
     OutputFile() = default;
@@ -30,6 +41,8 @@ public:
     bool StillAt(const std::string& path) const;
     // Bytes between where reading stands and the current end of the file.
     long long Unread() const;
+    // The open file's stamp; size -1 when none is open.
+    FileStamp Stamp() const;
     void Close();
 
 private:

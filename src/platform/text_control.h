@@ -38,6 +38,16 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size);
 void BeginBulkAppend(wxTextCtrl& control);
 void EndBulkAppend(wxTextCtrl& control);
 
+// How a control counts places in its text (selection, caret): GTK counts
+// characters; the rich edit control counts UTF-16 units and takes a line end,
+// "\r\n" too, as one.
+enum class PlaceCount { Characters, Utf16LineEndsOne };
+PlaceCount PlacesCounted();
+
+// Selects [from, to) and scrolls it into view; the view then stays there
+// while the text grows.
+void SelectAndShow(wxTextCtrl& control, long from, long to);
+
 // A single-line field keeps only the first line of a paste: a line break
 // must never reach a command line.
 void KeepFirstLineOfPaste(wxTextCtrl& field);

@@ -6,12 +6,18 @@
 #include <optional>
 #include <vector>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <wx/filefn.h>
+#include <wx/menu.h>
 #include <wx/radiobut.h>
 
 #include "gui_support.h"
 #include "../peak_memory.h"
 #include "platform/settings_file.h"
+#include "pane/find_bar.h"
 #include "platform/text_control.h"
 
 namespace quillet {
@@ -301,6 +307,79 @@ TEST_F(DoIt, ClosingDuringARunEndsTheToolAndSavesTheFields) {
     ASSERT_TRUE(PumpUntil([this] { return !frame; }));
     EXPECT_TRUE(PumpUntil([this] { return WorkingIn(dir).empty(); }, 2000)) << WorkingIn(dir);
     EXPECT_EQ(platform::ReadSettingString(dir + "/quillet.ini", "SearchExpr", "0", ""), "kept");
+}
+
+// The find bar while the tool writes: the matches of the lines still to
+// come count in, and Escape in the bar closes it and leaves the run alone.
+TEST_F(DoIt, FindCountsInWhileTheOutputGrows) {
+    Select(CmdInfo);
+    StartDoIt("halves:2000");
+    ASSERT_TRUE(PumpUntil([this] { return PaneText().find("line 002000") != std::string::npos; }, 5000));
+    frame->OpenFindBar();
+    FindBar* bar = frame->Finder();
+    bar->Field()->SetValue("STAND-IN tool");
+    // The caret follows the output's end: the first match is found round the end.
+    EXPECT_TRUE(PumpUntil([bar] { return bar->Result() == "1 of 2000, wrapped"; })) << bar->Result();
+    EXPECT_EQ(pane->GetStringSelection(), "stand-in tool");
+    ASSERT_TRUE(quillet::testing::FocusAndWait(bar->Field()));
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([bar] { return !bar->IsShown(); }));
+    EXPECT_TRUE(frame->RunActive());
+    frame->OpenFindBar();
+    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 10000));
+    EXPECT_TRUE(PumpUntil([bar] { return bar->Result().StartsWith("1 of 4000"); })) << bar->Result();
+    EXPECT_EQ(LastEnd(), RunEnd::Copied);
+}
+
+// Save gives ham.txt whole, also past what the pane holds, and a dropped
+// file's bytes as they are; there is nothing to save before a run and
+// during one.  A folder the user may not write to refuses the save (tried
+// as an ordinary user, since root may write anywhere) and keeps the old file.
+TEST_F(DoIt, SaveOutputGivesTheWholeFileOrKeepsTheOldOne) {
+    auto saveEnabled = [this] { return frame->GetMenuBar()->IsEnabled(kMenuSaveOutput); };
+    EXPECT_FALSE(saveEnabled());
+    pane->SetTextLimit(2000);
+    Select(CmdInfo);
+    StartDoIt("slow:1");
+    EXPECT_FALSE(saveEnabled());
+    EXPECT_NE(frame->SaveOutputAs(dir + "/saved.txt"), "");
+    ASSERT_TRUE(PumpUntil([this] { return !frame->RunActive(); }, 10000));
+    PressDoIt("lines:1000");
+    EXPECT_TRUE(saveEnabled());
+    EXPECT_EQ(Status(1), "For complete output see ham.txt");
+    EXPECT_EQ(frame->SaveOutputAs(dir + "/saved.txt"), "");
+    EXPECT_EQ(ReadFile(dir + "/saved.txt").size(), 50000u);
+    EXPECT_EQ(ReadFile(dir + "/saved.txt"), ReadFile(dir + "/ham.txt"));
+
+    const std::string dropped = std::string("caf\xe9\r\nnul \0 end", 15);
+    std::ofstream(dir + "/dropped.txt", std::ios::binary) << dropped;
+    ASSERT_TRUE(pane->LoadTextFile(dir + "/dropped.txt"));
+    EXPECT_EQ(frame->SaveOutputAs(dir + "/saved.txt"), "");
+    EXPECT_EQ(ReadFile(dir + "/saved.txt"), dropped);
+
+    const std::string folder = dir + "/read-only";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    std::ofstream(folder + "/saved.txt") << "old";
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(1);
+        const std::string why = frame->SaveOutputAs(folder + "/saved.txt");
+        ::_exit(::write(out[1], why.data(), why.size()) == static_cast<ssize_t>(why.size()) ? 0 : 1);
+    }
+    ::close(out[1]);
+    char said[1024] = {};
+    const ssize_t got = ::read(out[0], said, sizeof said - 1);
+    ::close(out[0]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_GT(got, 0);
+    EXPECT_NE(std::string(said).find(folder), std::string::npos) << said;
+    EXPECT_EQ(ReadFile(folder + "/saved.txt"), "old");
+    ::chmod(folder.c_str(), 0755);
 }
 
 }  // namespace

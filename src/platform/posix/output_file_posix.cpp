@@ -47,6 +47,17 @@ long long OutputFile::Unread() const {
     return at < 0 || st.st_size < at ? 0 : static_cast<long long>(st.st_size - at);
 }
 
+FileStamp OutputFile::Stamp() const {
+    FileStamp stamp;
+    struct stat st;
+    if (fd_ < 0 || fstat(fd_, &st) != 0) return stamp;
+    stamp.device = st.st_dev;
+    stamp.file = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.written = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
+}
+
 void OutputFile::Close() {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;

@@ -7,12 +7,14 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace quillet::platform::settings_io {
 namespace {
@@ -86,10 +88,10 @@ std::string FollowLinks(const std::string& path) {
     return {};
 }
 
-bool WriteAll(int fd, const std::string& data) {
+bool WriteAll(int fd, const char* data, std::size_t size) {
     std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -97,6 +99,20 @@ bool WriteAll(int fd, const std::string& data) {
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// Everything source gives, to its end; "read" when source failed.
+const char* WriteFrom(int fd, const ContentSource& source) {
+    std::vector<char> chunk(256 * 1024);
+    for (;;) {
+        const long got = source(chunk.data(), chunk.size());
+        if (got == 0) return nullptr;
+        if (got < 0) {
+            errno = EIO;
+            return "read";
+        }
+        if (!WriteAll(fd, chunk.data(), static_cast<std::size_t>(got))) return "write";
+    }
 }
 
 // A save that was killed between creating its copy and renaming it leaves
@@ -133,7 +149,7 @@ void RemoveStaleCopies(const std::string& dir, const std::string& namePrefix) {
 // so that target is at every moment either the old file or the new one.
 std::string Failed(const std::string& step, int error) { return step + ": " + std::strerror(error); }
 
-std::string ReplaceFile(const std::string& target, const std::string& content, const Target* old) {
+std::string ReplaceFile(const std::string& target, const ContentSource& content, const Target* old) {
     const std::string dir = DirPart(target);
     const std::string namePrefix = "." + target.substr(dir.size()) + ".tmp-";
     const std::string prefix = dir + namePrefix;
@@ -163,7 +179,8 @@ std::string ReplaceFile(const std::string& target, const std::string& content, c
         if (::fchown(fd, static_cast<uid_t>(old->owner), static_cast<gid_t>(old->group)) != 0) {}
         if (::fchmod(fd, old->mode & 07777) != 0) {}
     }
-    const char* failed = !WriteAll(fd, content) ? "write" : ::fsync(fd) != 0 ? "fsync" : nullptr;
+    const char* failed = WriteFrom(fd, content);
+    if (!failed && ::fsync(fd) != 0) failed = "fsync";
     int error = errno;
     if (::close(fd) != 0 && !failed) failed = "close", error = errno;
     if (!failed && ::rename(temp.c_str(), target.c_str()) != 0) failed = "rename", error = errno;
@@ -180,6 +197,15 @@ std::string ReplaceFile(const std::string& target, const std::string& content, c
     return std::string();
 }
 
+// Only looks: a regular file is Ok, as ReadRegularFile would find it.
+ReadResult StatRegularFile(const std::string& path, struct stat& st) {
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    if (S_ISREG(st.st_mode)) return ReadResult::Ok;
+    errno = EINVAL;
+    return ReadResult::Failed;
+}
+
 }  // namespace
 
 ReadResult ReadWholeFile(const std::string& path, std::string& text) {
@@ -187,7 +213,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& text) {
     return ReadRegularFile(path, text, st);
 }
 
-Target OpenTarget(const std::string& path) {
+Target OpenTarget(const std::string& path, bool readText) {
     Target target;
     target.path = FollowLinks(path);
     if (target.path.empty()) {
@@ -196,7 +222,7 @@ Target OpenTarget(const std::string& path) {
         return target;
     }
     struct stat st;
-    target.read = ReadRegularFile(target.path, target.text, st);
+    target.read = readText ? ReadRegularFile(target.path, target.text, st) : StatRegularFile(target.path, st);
     if (target.read == ReadResult::Failed) {
         // Replacing a file we cannot read would throw away its other lines.
         target.failure = Failed("read", errno);
@@ -212,8 +238,18 @@ Target OpenTarget(const std::string& path) {
     return target;
 }
 
+std::string Replace(const Target& target, const ContentSource& source) {
+    return ReplaceFile(target.path, source, target.read == ReadResult::Ok ? &target : nullptr);
+}
+
 std::string Replace(const Target& target, const std::string& content) {
-    return ReplaceFile(target.path, content, target.read == ReadResult::Ok ? &target : nullptr);
+    std::size_t given = 0;
+    return Replace(target, [&](char* buffer, std::size_t size) {
+        const std::size_t n = std::min(size, content.size() - given);
+        std::memcpy(buffer, content.data() + given, n);
+        given += n;
+        return static_cast<long>(n);
+    });
 }
 
 }  // namespace quillet::platform::settings_io

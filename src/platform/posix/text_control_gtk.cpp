@@ -190,6 +190,35 @@ void ScrollToEnd(wxTextCtrl& control) {
 #endif
 }
 
+PlaceCount PlacesCounted() { return PlaceCount::Characters; }
+
+void SelectAndShow(wxTextCtrl& control, long from, long to) {
+#ifdef __WXGTK__
+    GtkWidget* view = control.GetConnectWidget();
+    GtkTextBuffer* buffer = OwnBuffer(view);
+    if (buffer != nullptr && gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)) == buffer) {
+        GtkTextIter start, end;
+        gtk_text_buffer_get_iter_at_offset(buffer, &start, static_cast<gint>(from));
+        gtk_text_buffer_get_iter_at_offset(buffer, &end, static_cast<gint>(to));
+        gtk_text_buffer_select_range(buffer, &end, &start);
+        // A mark, not an iterator: the view scrolls to it once it has laid
+        // out the text there, which on a long text may take a while.  With
+        // no margin the view, right after a new text, at times judged a
+        // match far down to be in view already and stayed where it was.
+        GtkTextMark* mark = gtk_text_buffer_get_mark(buffer, "quillet-found");
+        if (mark == nullptr)
+            mark = gtk_text_buffer_create_mark(buffer, "quillet-found", &start, TRUE);
+        else
+            gtk_text_buffer_move_mark(buffer, mark, &start);
+        SetFollowsEnd(control, false);
+        gtk_text_view_scroll_to_mark(GTK_TEXT_VIEW(view), mark, 0.2, FALSE, 0.0, 0.0);
+        return;
+    }
+#endif
+    control.SetSelection(from, to);
+    control.ShowPosition(from);
+}
+
 LinesInView VisibleLines(wxTextCtrl& control) {
     LinesInView lines;
 #ifdef __WXGTK__

@@ -79,6 +79,18 @@ long long OutputFile::Unread() const {
     return size.QuadPart < at.QuadPart ? 0 : size.QuadPart - at.QuadPart;
 }
 
+FileStamp OutputFile::Stamp() const {
+    FileStamp stamp;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (fd_ < 0 || !GetFileInformationByHandle(Handle(fd_), &info)) return stamp;
+    stamp.device = info.dwVolumeSerialNumber;
+    stamp.file = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    stamp.size = (static_cast<long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.written = (static_cast<long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                    info.ftLastWriteTime.dwLowDateTime;
+    return stamp;
+}
+
 void OutputFile::Close() {
     if (fd_ >= 0) _close(fd_);
     fd_ = -1;

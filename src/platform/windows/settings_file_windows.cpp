@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "platform/windows/wide_text.h"
 
 namespace quillet::platform::settings_io {
@@ -12,7 +16,7 @@ std::string Failed(const char* step, DWORD error) { return std::string(step) + "
 
 bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-ReadResult ReadRegularFile(const std::string& path, std::string& text, DWORD& error) {
+ReadResult ReadRegularFile(const std::string& path, std::string& text, DWORD& error, bool readText = true) {
     const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -27,7 +31,7 @@ ReadResult ReadRegularFile(const std::string& path, std::string& text, DWORD& er
     if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size)) {
         error = ERROR_INVALID_FUNCTION;
         result = ReadResult::Failed;
-    } else {
+    } else if (readText) {
         text.resize(static_cast<std::size_t>(size.QuadPart) + 1);
         std::size_t used = 0;
         for (;;) {
@@ -56,11 +60,11 @@ ReadResult ReadWholeFile(const std::string& path, std::string& text) {
     return ReadRegularFile(path, text, error);
 }
 
-Target OpenTarget(const std::string& path) {
+Target OpenTarget(const std::string& path, bool readText) {
     Target target;
     target.path = path;
     DWORD error = 0;
-    target.read = ReadRegularFile(path, target.text, error);
+    target.read = ReadRegularFile(path, target.text, error, readText);
     if (target.read == ReadResult::Failed) {
         // Replacing a file we cannot read would throw away its other lines.
         target.failure = Failed("read", error);
@@ -73,6 +77,16 @@ Target OpenTarget(const std::string& path) {
 }
 
 std::string Replace(const Target& target, const std::string& content) {
+    std::size_t given = 0;
+    return Replace(target, [&](char* buffer, std::size_t size) {
+        const std::size_t n = std::min(size, content.size() - given);
+        std::memcpy(buffer, content.data() + given, n);
+        given += n;
+        return static_cast<long>(n);
+    });
+}
+
+std::string Replace(const Target& target, const ContentSource& source) {
     // The copy is made in the file's own directory, so that the move below
     // stays on one volume and is a rename.
     const std::wstring wpath = Wide(target.path);
@@ -89,13 +103,18 @@ std::string Replace(const Target& target, const std::string& content) {
     }
     const char* failed = nullptr;
     DWORD error = 0;
-    for (std::size_t done = 0; done < content.size() && !failed;) {
-        const std::size_t left = content.size() - done;
-        DWORD wrote = 0;
-        if (!WriteFile(file, content.data() + done, left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left),
-                       &wrote, nullptr))
-            failed = "write", error = GetLastError();
-        done += wrote;
+    std::vector<char> chunk(256 * 1024);
+    for (long got; !failed && (got = source(chunk.data(), chunk.size())) != 0;) {
+        if (got < 0) {
+            failed = "read", error = ERROR_READ_FAULT;
+            break;
+        }
+        for (DWORD done = 0; done < static_cast<DWORD>(got) && !failed;) {
+            DWORD wrote = 0;
+            if (!WriteFile(file, chunk.data() + done, static_cast<DWORD>(got) - done, &wrote, nullptr))
+                failed = "write", error = GetLastError();
+            done += wrote;
+        }
     }
     if (!failed && !FlushFileBuffers(file)) failed = "flush", error = GetLastError();
     CloseHandle(file);

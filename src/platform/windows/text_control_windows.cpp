@@ -105,6 +105,16 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     RememberPosition(window);
 }
 
+PlaceCount PlacesCounted() { return PlaceCount::Utf16LineEndsOne; }
+
+void SelectAndShow(wxTextCtrl& control, long from, long to) {
+    const HWND window = Window(control);
+    CHARRANGE range{from, to};
+    SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(window, EM_SCROLLCARET, 0, 0);
+    SetFollowsEnd(control, false);
+}
+
 void BeginBulkAppend(wxTextCtrl& control) { control.Freeze(); }
 
 void EndBulkAppend(wxTextCtrl& control) {
