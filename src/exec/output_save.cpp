@@ -18,6 +18,10 @@ std::string SaveOutputCopy(const OutputSource& source, const std::string& target
                (errno == ENOENT ? " is gone." : std::string(" cannot be read: ") + std::strerror(errno) + ".");
     }
     if (in.Stamp() != source.stamp) return changed;
+    // Saved onto itself: the bytes are there already, and replacing the file
+    // would give it a new identity that a later save takes for a change.
+    platform::OutputFile same;
+    if (same.Open(target) && same.Stamp() == source.stamp) return "";
     const io::Target old = io::OpenTarget(target, false);
     if (!old.failure.empty()) return notSaved + old.failure + ".";
 

@@ -47,6 +47,10 @@ TEST_F(SaveOutput, CopiesTheBytesWholeOrLeavesTheOldFile) {
     EXPECT_EQ(SaveOutputCopy(shown, target), "");
     EXPECT_EQ(ReadFile(target), bytes);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    // Onto the output itself, then elsewhere: both succeed.
+    EXPECT_EQ(SaveOutputCopy(shown, source), "");
+    EXPECT_EQ(SaveOutputCopy(shown, target), "");
+    EXPECT_EQ(ReadFile(source), bytes);
 
     std::ofstream(target, std::ios::binary) << "old";
     fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
