@@ -10,8 +10,9 @@ namespace quillet {
 namespace {
 
 constexpr std::size_t kMarkSpan = 64 * 1024;
-// Starts probed at once, a byte each in a few words.
-constexpr std::size_t kWord = sizeof(std::uint64_t), kBlock = 4 * kWord;
+// Starts probed at once, a byte each in a few words; and how far ahead of
+// them the text is asked into the cache (the processor alone may not keep up).
+constexpr std::size_t kWord = sizeof(std::uint64_t), kBlock = 8 * kWord, kAhead = 1024;
 constexpr std::uint64_t kOnes = ~std::uint64_t{0} / 0xFF, kLow7 = kOnes * 0x7F, kHigh = kOnes * 0x80;
 
 bool Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
@@ -90,6 +91,14 @@ int Rarity(unsigned char c) {
     if (c >= '0' && c <= '9') return 5;
     if (c >= 'a' && c <= 'z') return 1 + static_cast<int>(kLetters.find(static_cast<char>(c)));
     return c < 0x80 ? 20 : 30;
+}
+
+void Prefetch(const char* at) {
+#if defined(__GNUC__)
+    __builtin_prefetch(at);
+#else
+    (void)at;
+#endif
 }
 
 // The top bit of the byte of a word that lies i bytes from its start.
@@ -199,20 +208,20 @@ bool TextFinder::MatchAt(std::string_view text, std::size_t at) const {
     return true;
 }
 
-std::size_t TextFinder::Within(std::string_view text, std::size_t lo, std::size_t hi, bool last) const {
+template <class Visit>
+void TextFinder::Candidates(std::string_view text, std::size_t lo, std::size_t hi, bool last, Visit visit) const {
     const std::size_t n = needle_.size();
-    if (n == 0 || text.size() < n) return npos;
+    if (n == 0 || text.size() < n) return;
     hi = std::min(hi, text.size() - n + 1);  // a match may run past hi
-    if (lo >= hi) return npos;
+    if (lo >= hi) return;
     const char* const data = text.data();
     const Probe p0 = probes_[0], p1 = probes_[1];
-    // The nearest of the starts in [from, to) that match.
     const auto each = [&](std::size_t from, std::size_t to) {
         for (std::size_t i = 0; i < to - from; ++i) {
             const std::size_t at = last ? to - 1 - i : from + i;
-            if (p0.Passes(data[at + p0.at]) && p1.Passes(data[at + p1.at]) && MatchAt(text, at)) return at;
+            if (p0.Passes(data[at + p0.at]) && p1.Passes(data[at + p1.at]) && visit(at)) return true;
         }
-        return npos;
+        return false;
     };
     // For the kWord starts from at, a byte with its top bit set where the
     // start passes both probes (the byte at a probe or'ed with loose, less
@@ -231,21 +240,33 @@ std::size_t TextFinder::Within(std::string_view text, std::size_t lo, std::size_
     const std::size_t reach = std::max(p0.at, p1.at) + kWord;
     const std::size_t probed = text.size() >= reach ? std::clamp(text.size() - reach + 1, lo, hi) : lo;
     const std::size_t blocks = (probed - lo) / kBlock, rest = lo + blocks * kBlock;
-    std::size_t found = last ? each(rest, hi) : npos;
-    for (std::size_t i = 0; i < blocks && found == npos; ++i) {
+    if (last && each(rest, hi)) return;
+    for (std::size_t i = 0; i < blocks; ++i) {
         const std::size_t block = lo + (last ? blocks - 1 - i : i) * kBlock;
+        const std::size_t ahead = last ? block - kAhead : block + kAhead;  // past the text if it wraps
+        if (ahead < text.size()) Prefetch(data + ahead);
         std::uint64_t any = 0;
         for (std::size_t word = 0; word < kBlock; word += kWord) any |= passing(block + word);
-        for (std::size_t w = 0; any != 0 && w < kBlock && found == npos; w += kWord) {
+        for (std::size_t w = 0; any != 0 && w < kBlock; w += kWord) {
             const std::size_t word = block + (last ? kBlock - kWord - w : w);
             const std::uint64_t passed = passing(word);
-            for (std::size_t j = 0; passed != 0 && j < kWord && found == npos; ++j) {
+            for (std::size_t j = 0; passed != 0 && j < kWord; ++j) {
                 const std::size_t at = word + (last ? kWord - 1 - j : j);
-                if ((passed & kTopBitOf[at - word]) != 0 && MatchAt(text, at)) found = at;
+                if ((passed & kTopBitOf[at - word]) != 0 && visit(at)) return;
             }
         }
     }
-    return (found != npos || last) ? found : each(rest, hi);
+    if (!last) each(rest, hi);
+}
+
+std::size_t TextFinder::Within(std::string_view text, std::size_t lo, std::size_t hi, bool last) const {
+    std::size_t found = npos;
+    Candidates(text, lo, hi, last, [&](std::size_t at) {
+        if (!MatchAt(text, at)) return false;
+        found = at;
+        return true;
+    });
+    return found;
 }
 
 std::size_t TextFinder::Forward(std::string_view text, std::size_t from, std::size_t before) const {
@@ -276,7 +297,13 @@ std::size_t TextFinder::CountIn(std::string_view text, std::size_t lo, std::size
     hi = std::min(hi, text.size() - n + 1);
     if (lo >= hi) return lo;
     std::size_t next = lo;
-    for (std::size_t found; (found = Within(text, next, hi, false)) != npos; next = found + n) ++count;
+    Candidates(text, lo, hi, false, [&](std::size_t at) {
+        if (at >= next && MatchAt(text, at)) {
+            ++count;
+            next = at + n;
+        }
+        return false;
+    });
     return std::max(next, hi);
 }
 

@@ -78,6 +78,10 @@ private:
         bool Passes(char c) const { return (static_cast<unsigned char>(c) | loose) == value; }
     };
 
+    // Calls visit(start) for the starts in [lo, hi) that pass the probes,
+    // nearest first, forward or backward, until it returns true.
+    template <class Visit>
+    void Candidates(std::string_view text, std::size_t lo, std::size_t hi, bool last, Visit visit) const;
     // The match nearest in [lo, hi) of starts, forward or backward.
     std::size_t Within(std::string_view text, std::size_t lo, std::size_t hi, bool last) const;
     bool MatchAt(std::string_view text, std::size_t at) const;
