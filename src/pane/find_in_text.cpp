@@ -178,11 +178,10 @@ std::size_t SearchableText::ByteOf(long place, platform::PlaceCount rule) const 
 TextFinder::TextFinder(std::string_view needle, bool matchCase) : needle_(needle), fold_(!matchCase) {
     if (fold_)
         for (std::size_t i = 0; i < needle.size(); ++i) needle_[i] = FoldedAt(needle, i);
-    // A probe at each byte of the needle lets through every byte of a text
-    // that may stand there (that folds to it); two that let through few
-    // starts are kept: with one byte or a letter's two cases, of the bytes
-    // least common in text, else with the fewest bytes; the second one for
-    // another byte if it may be.
+    // Each byte of the needle gives a probe that lets through every byte a
+    // text may have there (every byte that folds to it).  Two are kept, as
+    // narrow as may be (one byte, or a letter's two cases), for bytes less
+    // common in text, the second for another byte than the first.
     std::vector<std::pair<int, Probe>> probes;
     for (std::size_t at = 0; at < needle_.size(); ++at) {
         unsigned all = 0xFF, any = 0;
