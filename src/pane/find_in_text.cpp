@@ -1,24 +1,25 @@
 #include "pane/find_in_text.h"
 
 #include <algorithm>
+#include <array>
+#include <bitset>
+#include <cstring>
 
 namespace quillet {
 
 namespace {
 
 constexpr std::size_t kMarkSpan = 64 * 1024;
-// What one search folds at a time: small enough to stay in the cache.
-constexpr std::size_t kChunk = 256 * 1024;
+// Starts probed at once, a byte each in a few words; and how far ahead of
+// them the text is asked into the cache (the processor alone may not keep up).
+constexpr std::size_t kWord = sizeof(std::uint64_t), kBlock = 8 * kWord, kAhead = 1024;
+constexpr std::uint64_t kOnes = ~std::uint64_t{0} / 0xFF, kLow7 = kOnes * 0x7F, kHigh = kOnes * 0x80;
 
 bool Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool TwoByteLead(char c) { return (static_cast<unsigned char>(c) & 0xE0) == 0xC0; }
 
 std::size_t EdgeAtOrAfter(std::string_view text, std::size_t at) {
     while (at < text.size() && Continuation(text[at])) ++at;
-    return at;
-}
-
-std::size_t EdgeAtOrBefore(std::string_view text, std::size_t at) {
-    while (at > 0 && at < text.size() && Continuation(text[at])) --at;
     return at;
 }
 
@@ -51,24 +52,65 @@ unsigned FoldTwoByte(unsigned cp) {
     }
 }
 
-void Fold(std::string_view in, std::string& out) {
-    out.resize(in.size());
-    const std::size_t n = in.size();
-    for (std::size_t i = 0; i < n;) {
-        const auto c = static_cast<unsigned char>(in[i]);
-        if (c < 0x80) {
-            out[i++] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-        } else if ((c & 0xE0) == 0xC0 && i + 1 < n && Continuation(in[i + 1])) {
-            const unsigned cp = FoldTwoByte(((c & 0x1Fu) << 6) | (static_cast<unsigned char>(in[i + 1]) & 0x3Fu));
-            out[i] = static_cast<char>(0xC0 | (cp >> 6));
-            out[i + 1] = static_cast<char>(0x80 | (cp & 0x3F));
-            i += 2;
-        } else {
-            out[i] = in[i];
-            ++i;
-        }
-    }
+unsigned FoldTwoByte(char lead, char next) {
+    return FoldTwoByte(((static_cast<unsigned char>(lead) & 0x1Fu) << 6) | (static_cast<unsigned char>(next) & 0x3Fu));
 }
+
+// The byte at i of the text folded, which only its neighbours bear on: every
+// byte stays where it was.
+char FoldedAt(std::string_view in, std::size_t i) {
+    const char c = in[i];
+    if (c >= 'A' && c <= 'Z') return static_cast<char>(c + 32);
+    if (TwoByteLead(c) && i + 1 < in.size() && Continuation(in[i + 1]))
+        return static_cast<char>(0xC0 | (FoldTwoByte(c, in[i + 1]) >> 6));
+    if (Continuation(c) && i > 0 && TwoByteLead(in[i - 1]))
+        return static_cast<char>(0x80 | (FoldTwoByte(in[i - 1], c) & 0x3F));
+    return c;
+}
+
+// For each byte, the bytes that fold to it in some text.
+const std::array<std::bitset<256>, 256>& FoldedFrom() {
+    static const auto from = [] {
+        std::array<std::bitset<256>, 256> of;
+        for (unsigned c = 0; c < 256; ++c) of[c >= 'A' && c <= 'Z' ? c + 32 : c].set(c);
+        for (unsigned cp = 0; cp < 0x800; ++cp) {
+            const unsigned folded = FoldTwoByte(cp);
+            of[0xC0 | (folded >> 6)].set(0xC0 | (cp >> 6));
+            of[0x80 | (folded & 0x3F)].set(0x80 | (cp & 0x3F));
+        }
+        return of;
+    }();
+    return from;
+}
+
+// How rarely a byte turns up in output, roughly: a blank most often, then
+// digits, letters as often as in English, other bytes less.
+int Rarity(unsigned char c) {
+    static constexpr std::string_view kLetters = "etaoinshrdlcumwfgypbvkjxqz";
+    if (c == ' ') return 0;
+    if (c >= '0' && c <= '9') return 5;
+    if (c >= 'a' && c <= 'z') return 1 + static_cast<int>(kLetters.find(static_cast<char>(c)));
+    return c < 0x80 ? 20 : 30;
+}
+
+void Prefetch(const char* at) {
+#if defined(__GNUC__)
+    __builtin_prefetch(at);
+#else
+    (void)at;
+#endif
+}
+
+// The top bit of the byte of a word that lies i bytes from its start.
+const std::array<std::uint64_t, kWord> kTopBitOf = [] {
+    std::array<std::uint64_t, kWord> bits{};
+    for (std::size_t i = 0; i < kWord; ++i) {
+        unsigned char bytes[kWord] = {};
+        bytes[i] = 0x80;
+        std::memcpy(&bits[i], bytes, kWord);
+    }
+    return bits;
+}();
 
 }  // namespace
 
@@ -133,53 +175,105 @@ std::size_t SearchableText::ByteOf(long place, platform::PlaceCount rule) const 
 
 // ---------------------------------------------------------------------------
 
-TextFinder::TextFinder(std::string_view needle, bool matchCase) : fold_(!matchCase) {
+TextFinder::TextFinder(std::string_view needle, bool matchCase) : needle_(needle), fold_(!matchCase) {
     if (fold_)
-        Fold(needle, needle_);
-    else
-        needle_ = std::string(needle);
+        for (std::size_t i = 0; i < needle.size(); ++i) needle_[i] = FoldedAt(needle, i);
+    // Each byte of the needle gives a probe that lets through every byte a
+    // text may have there (every byte that folds to it).  Two are kept, as
+    // narrow as may be (one byte, or a letter's two cases), for bytes less
+    // common in text, the second for another byte than the first.
+    std::vector<std::pair<int, Probe>> probes;
+    for (std::size_t at = 0; at < needle_.size(); ++at) {
+        unsigned all = 0xFF, any = 0;
+        const auto byte = static_cast<unsigned char>(needle_[at]);
+        for (unsigned c = 0; c < 256; ++c)
+            if (fold_ ? FoldedFrom()[byte][c] : c == byte) all &= c, any |= c;
+        const auto loose = static_cast<unsigned char>(all ^ any);
+        const int bits = static_cast<int>(std::bitset<8>(loose).count());
+        probes.push_back({bits <= 1 ? Rarity(byte) : -bits, {at, loose, static_cast<unsigned char>(any)}});
+    }
+    std::stable_sort(probes.begin(), probes.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (probes.empty()) return;
+    probes_[0] = probes.front().second;
+    const auto other = std::find_if(probes.begin(), probes.end(),
+                                    [this](const auto& p) { return p.second.value != probes_[0].value; });
+    probes_[1] = (other != probes.end() ? *other : probes.back()).second;
 }
 
-std::string_view TextFinder::Stretch(std::string_view text, std::size_t lo, std::size_t hi, std::size_t& from) const {
-    // Whole characters, from the one at lo to the end of a match starting
-    // just before hi.
-    from = EdgeAtOrBefore(text, lo);
-    const std::size_t to = EdgeAtOrAfter(text, hi - 1 + needle_.size());
-    const std::string_view stretch = text.substr(from, to - from);
-    if (!fold_) return stretch;
-    Fold(stretch, folded_);
-    return folded_;
+bool TextFinder::MatchAt(std::string_view text, std::size_t at) const {
+    if (!fold_) return text.compare(at, needle_.size(), needle_) == 0;
+    for (std::size_t i = 0; i < needle_.size(); ++i)
+        if (FoldedAt(text, at + i) != needle_[i]) return false;
+    return true;
+}
+
+template <class Visit>
+void TextFinder::Candidates(std::string_view text, std::size_t lo, std::size_t hi, bool last, Visit visit) const {
+    const std::size_t n = needle_.size();
+    if (n == 0 || text.size() < n) return;
+    hi = std::min(hi, text.size() - n + 1);  // a match may run past hi
+    if (lo >= hi) return;
+    const char* const data = text.data();
+    const Probe p0 = probes_[0], p1 = probes_[1];
+    const auto each = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = 0; i < to - from; ++i) {
+            const std::size_t at = last ? to - 1 - i : from + i;
+            if (p0.Passes(data[at + p0.at]) && p1.Passes(data[at + p1.at]) && visit(at)) return true;
+        }
+        return false;
+    };
+    // For the kWord starts from at, a byte with its top bit set where the
+    // start passes both probes (the byte at a probe or'ed with loose, less
+    // value, is zero).
+    const std::uint64_t loose0 = p0.loose * kOnes, value0 = p0.value * kOnes;
+    const std::uint64_t loose1 = p1.loose * kOnes, value1 = p1.value * kOnes;
+    const auto passing = [=](std::size_t at) {
+        std::uint64_t word0, word1;
+        std::memcpy(&word0, data + at + p0.at, kWord);
+        std::memcpy(&word1, data + at + p1.at, kWord);
+        const std::uint64_t x0 = (word0 | loose0) ^ value0, x1 = (word1 | loose1) ^ value1;
+        return ~(((x0 & kLow7) + kLow7) | x0) & ~(((x1 & kLow7) + kLow7) | x1) & kHigh;
+    };
+    // Starts whose probes lie wholly in the text go a block at a time, from
+    // lo on; the rest one by one.
+    const std::size_t reach = std::max(p0.at, p1.at) + kWord;
+    const std::size_t probed = text.size() >= reach ? std::clamp(text.size() - reach + 1, lo, hi) : lo;
+    const std::size_t blocks = (probed - lo) / kBlock, rest = lo + blocks * kBlock;
+    if (last && each(rest, hi)) return;
+    for (std::size_t i = 0; i < blocks; ++i) {
+        const std::size_t block = lo + (last ? blocks - 1 - i : i) * kBlock;
+        const std::size_t ahead = last ? block - kAhead : block + kAhead;  // past the text if it wraps
+        if (ahead < text.size()) Prefetch(data + ahead);
+        std::uint64_t any = 0;
+        for (std::size_t word = 0; word < kBlock; word += kWord) any |= passing(block + word);
+        for (std::size_t w = 0; any != 0 && w < kBlock; w += kWord) {
+            const std::size_t word = block + (last ? kBlock - kWord - w : w);
+            const std::uint64_t passed = passing(word);
+            for (std::size_t j = 0; passed != 0 && j < kWord; ++j) {
+                const std::size_t at = word + (last ? kWord - 1 - j : j);
+                if ((passed & kTopBitOf[at - word]) != 0 && visit(at)) return;
+            }
+        }
+    }
+    if (!last) each(rest, hi);
 }
 
 std::size_t TextFinder::Within(std::string_view text, std::size_t lo, std::size_t hi, bool last) const {
-    const std::size_t n = needle_.size();
-    if (n == 0 || text.size() < n) return npos;
-    hi = std::min(hi, text.size() - n + 1);
-    if (lo >= hi) return npos;
-    std::size_t from = 0;
-    const std::string_view window = Stretch(text, lo, hi, from);
-    const std::size_t found = last ? window.rfind(needle_, hi - 1 - from) : window.find(needle_, lo - from);
-    if (found == npos || found + from < lo || found + from >= hi) return npos;
-    return found + from;
+    std::size_t found = npos;
+    Candidates(text, lo, hi, last, [&](std::size_t at) {
+        if (!MatchAt(text, at)) return false;
+        found = at;
+        return true;
+    });
+    return found;
 }
 
 std::size_t TextFinder::Forward(std::string_view text, std::size_t from, std::size_t before) const {
-    before = std::min(before, text.size());
-    for (std::size_t lo = from; lo < before; lo += kChunk) {
-        const std::size_t found = Within(text, lo, std::min(before, lo + kChunk), false);
-        if (found != npos) return found;
-    }
-    return npos;
+    return Within(text, from, before, false);
 }
 
 std::size_t TextFinder::Backward(std::string_view text, std::size_t before) const {
-    for (std::size_t hi = std::min(before, text.size()); hi > 0;) {
-        const std::size_t lo = hi > kChunk ? hi - kChunk : 0;
-        const std::size_t found = Within(text, lo, hi, true);
-        if (found != npos) return found;
-        hi = lo;
-    }
-    return npos;
+    return Within(text, 0, before, true);
 }
 
 std::size_t TextFinder::Next(std::string_view text, std::size_t from, bool& wrapped) const {
@@ -201,13 +295,14 @@ std::size_t TextFinder::CountIn(std::string_view text, std::size_t lo, std::size
     if (n == 0 || text.size() < n) return std::max(lo, hi);
     hi = std::min(hi, text.size() - n + 1);
     if (lo >= hi) return lo;
-    std::size_t from = 0;
-    const std::string_view window = Stretch(text, lo, hi, from);
     std::size_t next = lo;
-    for (std::size_t found; (found = window.find(needle_, next - from)) != npos && found + from < hi;) {
-        ++count;
-        next = found + from + n;
-    }
+    Candidates(text, lo, hi, false, [&](std::size_t at) {
+        if (at >= next && MatchAt(text, at)) {
+            ++count;
+            next = at + n;
+        }
+        return false;
+    });
     return std::max(next, hi);
 }
 

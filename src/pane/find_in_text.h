@@ -3,7 +3,9 @@
 // copy of what it shows, searched here and mapped to the places the text
 // control counts.  Everything works on byte offsets into that copy; a match
 // always starts and ends on a character's edge.
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,15 +68,27 @@ public:
     std::size_t CountIn(std::string_view text, std::size_t lo, std::size_t hi, long& count) const;
 
 private:
-    // The text that matches starting in [lo, hi) lie in, folded unless
-    // matching case; from: where it starts in text.
-    std::string_view Stretch(std::string_view text, std::size_t lo, std::size_t hi, std::size_t& from) const;
+    // A sieve over the starts of matches: the text's byte `at` bytes past a
+    // start, or'ed with loose, must give value.  It passes every start where
+    // the needle may match and few others, and the text is folded and
+    // compared at those only.
+    struct Probe {
+        std::size_t at = 0;
+        unsigned char loose = 0xFF, value = 0xFF;
+        bool Passes(char c) const { return (static_cast<unsigned char>(c) | loose) == value; }
+    };
+
+    // Calls visit(start) for the starts in [lo, hi) that pass the probes,
+    // nearest first, forward or backward, until it returns true.
+    template <class Visit>
+    void Candidates(std::string_view text, std::size_t lo, std::size_t hi, bool last, Visit visit) const;
     // The match nearest in [lo, hi) of starts, forward or backward.
     std::size_t Within(std::string_view text, std::size_t lo, std::size_t hi, bool last) const;
+    bool MatchAt(std::string_view text, std::size_t at) const;
 
     std::string needle_;  // folded unless matchCase
     bool fold_;
-    mutable std::string folded_;  // scratch: a folded stretch of the text
+    std::array<Probe, 2> probes_{};
 };
 
 // Counts the matches of a finder over a text that may still grow, in slices

@@ -27,8 +27,9 @@ long CountAll(const TextFinder& finder, std::string_view text, std::size_t step)
 }
 
 // Case folding keeps every byte in place, so a match is found where the text
-// has it, in whatever case; the marks the decoder puts in (␍, ␀) are text
-// like any other.
+// has it, in whatever case, also where the other case has another lead byte
+// (Σ σ ς, Р р, Ÿ ÿ); the marks the decoder puts in (␍, ␀) are text like any
+// other.  Short texts are searched a byte at a time, padded ones a block.
 TEST(FindInText, FindsAndCountsInEitherCase) {
     struct Case {
         const char* text;
@@ -48,15 +49,23 @@ TEST(FindInText, FindsAndCountsInEitherCase) {
         {"smile \U0001F600 Here", "\U0001F600 here", false, 6, 1},
         {"aaaaa", "aa", true, 0, 2},
         {"Stra\u00dfe STRASSE", "strasse", false, 8, 1},
+        {"\u03a3\u03c3\u03c2 \u03c3", "\u03c3", false, 0, 4},
+        {"\u0420\u0423\u0421\u042c \u0440\u0443\u0441\u044c", "\u0440\u0443\u0441\u044c", false, 0, 2},
+        {"\u0178\u013f \u00ff\u0140 \u00ff\u0140", "\u0178\u013f", false, 0, 3},
+        {"\u0178\u013f \u00ff\u0140 \u00ff\u0140", "\u0178\u013f", true, 0, 1},
         {"nothing here", "there", false, npos, 0},
         {"short", "longer than the text", false, npos, 0},
     };
-    for (const Case& c : cases) {
-        const TextFinder finder(c.needle, c.matchCase);
-        EXPECT_EQ(finder.Forward(c.text, 0), c.first) << c.text << " / " << c.needle;
-        for (std::size_t step : {std::size_t{1}, std::size_t{1000}})
-            EXPECT_EQ(CountAll(finder, c.text, step), c.count) << c.text << " / " << c.needle;
-    }
+    for (const Case& c : cases)
+        for (std::size_t pad : {0, 61}) {
+            const std::string text = std::string(pad, '-') + c.text + std::string(pad, '-');
+            const std::size_t first = c.first == npos ? npos : c.first + pad;
+            const TextFinder finder(c.needle, c.matchCase);
+            EXPECT_EQ(finder.Forward(text, 0), first) << c.text << " / " << c.needle << " / " << pad;
+            EXPECT_EQ(finder.Backward(text, first + 1), first) << c.text << " / " << c.needle << " / " << pad;
+            for (std::size_t step : {std::size_t{1}, std::size_t{1000}})
+                EXPECT_EQ(CountAll(finder, text, step), c.count) << c.text << " / " << c.needle << " / " << pad;
+        }
 }
 
 TEST(FindInText, NextAndPreviousWrapAtTheEnds) {
