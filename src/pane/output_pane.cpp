@@ -29,7 +29,7 @@ void OutputPane::WriteGreeting(const wxString& versionText) {
 }
 
 void OutputPane::Clear() {
-    wxTextCtrl::Clear();
+    platform::ClearText(*this);
     textSize_ = 0;
     platform::SetFollowsEnd(*this, true);
 }

@@ -47,6 +47,8 @@ void OnHeightChanged(GtkAdjustment* adjustment, gpointer data) {
 }
 #endif
 
+void ClearText(wxTextCtrl& control) { control.Clear(); }
+
 void PrepareAppend(wxTextCtrl& control) {
 #ifdef __WXGTK__
     GtkWidget* view = control.GetConnectWidget();
