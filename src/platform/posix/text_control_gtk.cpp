@@ -47,7 +47,8 @@ void OnHeightChanged(GtkAdjustment* adjustment, gpointer data) {
 }
 #endif
 
-void ClearText(wxTextCtrl& control) { control.Clear(); }
+// The toolkit's own emptying, not a derived control's (which may call this).
+void ClearText(wxTextCtrl& control) { control.wxTextCtrl::Clear(); }
 
 void PrepareAppend(wxTextCtrl& control) {
 #ifdef __WXGTK__
