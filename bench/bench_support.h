@@ -1,16 +1,13 @@
 #pragma once
-// What the benchmarks share: clocks, the process's memory figures, and a
-// way to let the real event loop run while a benchmark waits.
-#include <unistd.h>
-
+// What the benchmarks share: clocks, a way to let the real event loop run
+// while a benchmark waits, and a meter of its stalls.
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <string>
+#include <thread>
 
 #include <wx/app.h>
+#include <wx/apptrait.h>
+#include <wx/evtloop.h>
 #include <wx/timer.h>
 
 namespace bench {
@@ -19,22 +16,17 @@ using Clock = std::chrono::steady_clock;
 
 inline double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-// A "Vm…:" figure of /proc/self/status, in KiB; -1 when it is not there.
-inline long StatusKiB(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
-    return -1;
-}
-
 // Lets the event loop run for about ms milliseconds (a benchmark is no
-// part of the program; it drives the loop from outside).
+// part of the program; it drives the loop from outside).  A loop of its own
+// is the active one meanwhile, as the running program's is: the MSW port's
+// yield dispatches nothing without one.
 inline void Pump(int ms) {
+    static wxEventLoopBase* const loop = wxTheApp->GetTraits()->CreateEventLoop();
+    wxEventLoopActivator active(loop);
     auto until = Clock::now() + std::chrono::milliseconds(ms);
     while (Clock::now() < until) {
         wxTheApp->Yield(true);
-        usleep(2000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 

@@ -21,6 +21,7 @@
 
 #include "app/main_app.h"
 #include "app/main_frame.h"
+#include "bench_platform.h"
 #include "bench_support.h"
 #include "form/command_form.h"
 #include "pane/output_pane.h"
@@ -30,7 +31,6 @@ using bench::Pump;
 using bench::Seconds;
 using bench::BenchApp;
 using bench::StallMeter;
-using bench::StatusKiB;
 
 int main(int argc, char** argv) {
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 100;
@@ -49,8 +49,7 @@ int main(int argc, char** argv) {
             out.write(block.data(), std::min<long>(bytes - at, static_cast<long>(block.size())));
         std::ofstream(dir + "/small.txt") << "one\ntwo\nthree\n";
     }
-    std::ofstream(dir + "/ham.exe") << "#!/bin/sh\nexec cat \"$QUILLET_BENCH_FILE\"\n";
-    std::system(("chmod +x '" + dir + "/ham.exe'").c_str());
+    if (!bench::InstallFileTool(dir)) return 1;
     std::ofstream(dir + "/quillet.ini") << "[Setup]\nHamDir=" << dir << "\n";
     if (chdir(dir.c_str()) != 0) return 1;
 
@@ -66,7 +65,7 @@ int main(int argc, char** argv) {
     Pump(500);
 
     auto runOnce = [&](const char* file, StallMeter* meter) {
-        setenv("QUILLET_BENCH_FILE", (dir + "/" + file).c_str(), 1);
+        bench::SetVariable("QUILLET_STANDIN_FILE", (dir + "/" + file).c_str());
         if (meter) meter->Start(20);
         frame->OnDoIt();
         while (frame->RunActive()) Pump(5);
@@ -79,8 +78,8 @@ int main(int argc, char** argv) {
     // that has run once.
     runOnce("small.txt", nullptr);
     Pump(500);
-    const long rssBefore = StatusKiB("VmRSS:");
-    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak
+    const long rssBefore = bench::ResidentKiB();
+    bench::ResetPeakMemory();
 
     StallMeter duringRun, afterRun;
     const auto pressed = Clock::now();
@@ -91,7 +90,7 @@ int main(int argc, char** argv) {
     afterRun.Start(20);
     Pump(3000);
     afterRun.Stop();
-    const long peak = StatusKiB("VmHWM:");
+    const long peak = bench::PeakResidentKiB();
     const long paneChars = frame->Pane()->GetLastPosition();
     if (screenshot) std::system((std::string("import -window root '") + screenshot + "'").c_str());
 
@@ -103,9 +102,9 @@ int main(int argc, char** argv) {
 
     runOnce("small.txt", nullptr);
     Pump(1000);
-    const long rssAfter = StatusKiB("VmRSS:");
+    const long rssAfter = bench::ResidentKiB();
     malloc_trim(0);  // what the C library still keeps, free, besides what lives
-    const long rssTrimmed = StatusKiB("VmRSS:");
+    const long rssTrimmed = bench::ResidentKiB();
 
     const double limitMiB = OutputPane::kDefaultTextLimit / 1048576.0;
     const double peakAddedMiB = (peak - rssBefore) / 1024.0;

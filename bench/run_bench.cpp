@@ -8,19 +8,16 @@
 //   - a tool that writes it over about five seconds: what is left to copy
 //     once the tool has ended, with live output against without;
 //   - the built program left idle: processor time over ten seconds.
-//   run_bench [LINES]      (needs DISPLAY; use xvfb-run)
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+//   run_bench [LINES [ROUNDS]]  (needs DISPLAY; use xvfb-run; the Windows build
+//                               runs under Wine the same way)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
+#include <thread>
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
@@ -30,35 +27,27 @@
 #include <wx/timer.h>
 
 #include "app/main_app.h"
-#include "bench_support.h"
 #include "app/main_frame.h"
-#include "pane/output_pane.h"
-#include "form/scale.h"
+#include "bench_platform.h"
+#include "bench_support.h"
 #include "form/command_form.h"
-#include "platform/environment.h"
+#include "pane/output_pane.h"
 
+using bench::BenchApp;
 using bench::Clock;
 using bench::Pump;
 using bench::Seconds;
-using bench::BenchApp;
 using bench::StallMeter;
-using bench::StatusKiB;
-
-namespace {
-
-void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
-}  // namespace
 
 static Clock::time_point gStart = Clock::now();
 static void Mark(const char* what) { std::fprintf(stderr, "[%7.2f] %s\n", Seconds(Clock::now() - gStart), what); }
 
 int main(int argc, char** argv) {
     const long lines = argc > 1 ? std::atol(argv[1]) : 600000;
-    char dirTemplate[] = "/tmp/quillet-bench-XXXXXX";
-    if (!mkdtemp(dirTemplate)) return 1;
-    const std::string dir = dirTemplate;
-    const std::string source = dir + "/big.txt";
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const std::string dir = bench::MakeWorkDir();
+    if (dir.empty()) return 1;
+    const std::string source = (std::filesystem::path(dir) / "big.txt").string();
     {
         std::ofstream out(source, std::ios::binary);
         char line[128];
@@ -70,16 +59,11 @@ int main(int argc, char** argv) {
         }
     }
     const long fileSize = static_cast<long>(std::ifstream(source, std::ios::ate | std::ios::binary).tellg());
-    // One tool, two ways: at once, or (QUILLET_BENCH_SLOW set) in 50
-    // pieces a tenth of a second apart.
-    const long piece = fileSize / 50 + 1;
-    std::ofstream(dir + "/ham.exe")
-        << "#!/bin/sh\n[ -z \"$QUILLET_BENCH_SLOW\" ] && exec cat '" << source << "'\n"
-        << "for i in $(seq 0 49); do dd if='" << source << "' bs=" << piece
-        << " skip=$i count=1 status=none; sleep 0.1; done\n";
-    std::system(("chmod +x '" + dir + "/ham.exe'").c_str());
-    std::ofstream(dir + "/quillet.ini") << "[Setup]\nHamDir=" << dir << "\n";
-    if (chdir(dir.c_str()) != 0) return 1;
+    // One tool, two ways: at once, or in 50 pieces a tenth of a second apart.
+    if (!bench::InstallFileTool(dir)) return 1;
+    bench::SetVariable("QUILLET_STANDIN_FILE", source.c_str());
+    std::ofstream(std::filesystem::path(dir) / "quillet.ini") << "[Setup]\nHamDir=" << dir << "\n";
+    std::filesystem::current_path(dir);
 
     Mark("file written");
     wxApp::SetInstance(new BenchApp);
@@ -107,10 +91,7 @@ int main(int argc, char** argv) {
 
     // One whole run; gives what was left to copy once the tool's end was seen.
     auto runOnce = [&](bool slow, bool live, StallMeter* meter) {
-        if (slow)
-            setenv("QUILLET_BENCH_SLOW", "1", 1);
-        else
-            unsetenv("QUILLET_BENCH_SLOW");
+        bench::SetVariable("QUILLET_STANDIN_PIECES", slow ? "50" : nullptr);
         frame->SetLiveOutput(live);
         if (meter) meter->Start(20);
         frame->OnDoIt();
@@ -121,24 +102,25 @@ int main(int argc, char** argv) {
     };
 
     Mark("plain read");
-    // The copy after the wait, three times, each against a LoadFile into a
+    // The copy after the wait, three times (or ROUNDS), each against a LoadFile into a
     // fresh pane right after it, so that both see the same machine load; the
     // best of each counts.  The first run also gives the memory and stall
     // figures.
     double run = 1e9, loadFile = 1e9;
     long peak = 0, rssBefore = 0;
+    bool peakReset = false;
     double stallMs = 0, runStallMs = 0;
     long paneChars = 0;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         if (round == 0) {
-            rssBefore = StatusKiB("VmRSS:");
-            ResetPeakMemory();
+            rssBefore = bench::ResidentKiB();
+            peakReset = bench::ResetPeakMemory();
         }
         StallMeter runMeter;
         run = std::min(run, runOnce(false, false, round == 0 ? &runMeter : nullptr));
         if (round == 0) {
             runStallMs = runMeter.WorstMs();
-            peak = StatusKiB("VmHWM:");
+            peak = bench::PeakResidentKiB();
             Mark("run done");
             StallMeter meter;
             meter.Start(20);
@@ -171,31 +153,16 @@ int main(int argc, char** argv) {
     // The built program, started as a user starts it, then left alone.
     double idlePercent = -1;
     {
-        std::ofstream(dir + "/quillet.ini") << "[Setup]\nHamDir=" << dir << "\nWaitForSys=1\n";
-        const pid_t pid = fork();
-        if (pid == 0) {
-            execl(QUILLET_PROGRAM, QUILLET_PROGRAM, static_cast<char*>(nullptr));
-            _exit(127);
+        std::ofstream(std::filesystem::path(dir) / "quillet.ini")
+            << "[Setup]\nHamDir=" << dir << "\nWaitForSys=1\n";
+        const auto program = bench::StartProgram(QUILLET_PROGRAM, dir);
+        if (program) {
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+            const double before = program->CpuSeconds();
+            std::this_thread::sleep_for(std::chrono::seconds(10));
+            const double after = program->CpuSeconds();
+            if (before >= 0 && after >= 0) idlePercent = 100.0 * (after - before) / 10.0;
         }
-        auto cpuTicks = [pid] {
-            std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-            std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-            std::istringstream fields(text.substr(text.rfind(')') + 2));
-            std::string field;
-            long utime = 0, stime = 0;
-            for (int i = 3; i <= 15 && fields >> field; ++i) {
-                if (i == 14) utime = std::atol(field.c_str());
-                if (i == 15) stime = std::atol(field.c_str());
-            }
-            return utime + stime;
-        };
-        sleep(3);
-        const long before = cpuTicks();
-        sleep(10);
-        const long after = cpuTicks();
-        idlePercent = 100.0 * static_cast<double>(after - before) / (10.0 * sysconf(_SC_CLK_TCK));
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
         Mark("idle measured");
     }
 
@@ -204,12 +171,13 @@ int main(int argc, char** argv) {
     std::printf("file: %ld lines, %.1f MiB (CRLF); pane holds %ld characters after the run\n",
                 lines, fileMiB, paneChars);
     std::printf("plain line read:          %8.3f s (%ld lines)\n", plainRead, readLines);
-    std::printf("copy after the wait:      %8.3f s, wait end to counts (best of 3)\n", run);
-    std::printf("LoadFile into fresh pane: %8.3f s (best of 3)\n", loadFile);
+    std::printf("copy after the wait:      %8.3f s, wait end to counts (best of %d)\n", run, rounds);
+    std::printf("LoadFile into fresh pane: %8.3f s (best of %d)\n", loadFile, rounds);
     std::printf("ratio run / LoadFile:     %8.2f   (target <= 0.75)\n", run / loadFile);
     std::printf("ratio run / plain read:   %8.1f\n", run / plainRead);
-    std::printf("peak memory added by run: %8.1f MiB = %.2f x file size (target <= 5)\n",
-                peakAddedMiB, peakAddedMiB / fileMiB);
+    std::printf("peak memory added by run: %8.1f MiB = %.2f x file size (target <= 5)%s\n",
+                peakAddedMiB, peakAddedMiB / fileMiB,
+                peakReset ? "" : "; peak since the start less resident before the run");
     std::printf("longest stall during run: %8.1f ms\n", runStallMs);
     std::printf("longest stall after run:  %8.1f ms (target <= 100)\n", stallMs);
     std::printf("tool writing for ~5 s, tool's end to counts: live %.3f s, copy after the wait %.3f s\n",
@@ -218,6 +186,8 @@ int main(int argc, char** argv) {
     std::printf("idle program, 10 s:       %8.2f %% of a core (target < 0.5)\n", idlePercent);
 
     wxEntryCleanup();
-    std::system(("rm -rf '" + dir + "'").c_str());
+    std::filesystem::current_path(std::filesystem::temp_directory_path());
+    std::error_code error;
+    std::filesystem::remove_all(dir, error);
     return 0;
 }

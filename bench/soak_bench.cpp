@@ -22,6 +22,7 @@
 #include <wx/init.h>
 
 #include "app/main_app.h"
+#include "bench_platform.h"
 #include "bench_support.h"
 #include "app/main_frame.h"
 #include "pane/output_pane.h"
@@ -33,7 +34,6 @@
 using bench::Clock;
 using bench::Pump;
 using bench::Seconds;
-using bench::StatusKiB;
 
 namespace {
 
@@ -101,11 +101,7 @@ int main(int argc, char** argv) {
         WriteOutput(outputs + "/" + std::to_string(k), kinds[k].size, kinds[k].noFinalBreak);
         turnBytes += kinds[k].size;
     }
-    {
-        std::ofstream tool(dir + "/ham.exe");
-        tool << "#!/bin/sh\nexec cat \"$QUILLET_SOAK_OUTPUT\"\n";
-    }
-    if (chmod((dir + "/ham.exe").c_str(), 0755) != 0 || chdir(work.c_str()) != 0) return 1;
+    if (!bench::InstallFileTool(dir) || chdir(work.c_str()) != 0) return 1;
 
     wxApp::SetInstance(new BenchApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
@@ -125,11 +121,11 @@ int main(int argc, char** argv) {
 
     auto sample = [&] {
         Pump(200);  // let the pane and the toolkit settle after the run
-        const long rss = StatusKiB("VmRSS:");
+        const long rss = bench::ResidentKiB();
         // Freed heap the C library keeps for later is resident too; trimmed,
         // what is left is what the program still holds.
         malloc_trim(0);
-        return Sample{rss, StatusKiB("VmRSS:"), OpenDescriptors(), Entries(temp), Entries(work)};
+        return Sample{rss, bench::ResidentKiB(), OpenDescriptors(), Entries(temp), Entries(work)};
     };
     const Sample before = sample();
     Sample at10{}, last{};
@@ -138,7 +134,7 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     for (long run = 1; run <= runs; ++run) {
         const int kind = static_cast<int>((run - 1) % 10);
-        setenv("QUILLET_SOAK_OUTPUT", (outputs + "/" + std::to_string(kind)).c_str(), 1);
+        bench::SetVariable("QUILLET_STANDIN_FILE", (outputs + "/" + std::to_string(kind)).c_str());
         const auto t = Clock::now();
         frame->OnDoIt();
         while (frame->RunActive()) Pump(5);

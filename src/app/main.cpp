@@ -11,7 +11,7 @@
 wxIMPLEMENT_APP_NO_MAIN(quillet::MainApp);
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + (argc > 0), argv + argc);
+    const std::vector<std::string> args = quillet::platform::CommandArguments(argc, argv);
     const quillet::CommandArgsOutcome outcome =
         quillet::HandleCommandArgs(args, quillet::platform::ChangeDirectory);
     std::fputs(outcome.out.c_str(), stdout);

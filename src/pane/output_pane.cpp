@@ -31,7 +31,7 @@ void OutputPane::WriteGreeting(const wxString& versionText) {
 }
 
 void OutputPane::Clear() {
-    wxTextCtrl::Clear();
+    platform::ClearText(*this);
     textSize_ = 0;
     text_.Clear();
     platform::SetFollowsEnd(*this, true);

@@ -1,8 +1,14 @@
 #pragma once
 // What start-up asks of the system besides the settings file.
 #include <string>
+#include <vector>
 
 namespace quillet::platform {
+
+// The program's arguments after its name, in UTF-8, whatever the system's
+// code page: argc and argv are main's (Windows gives main only the ANSI
+// code page's text, so there the wide command line is read instead).
+std::vector<std::string> CommandArguments(int argc, char** argv);
 
 // The working directory as the runtime reports it (on POSIX it starts with
 // "/" already); growable, so a deep directory is not cut.

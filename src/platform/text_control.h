@@ -27,6 +27,9 @@ struct LinesInView {
 };
 LinesInView VisibleLines(wxTextCtrl& control);
 
+// Empties control, in about the same time however much it holds.
+void ClearText(wxTextCtrl& control);
+
 // Appends valid UTF-8 at the end of control's text; works while the control
 // is frozen too.
 void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size);

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include <wx/clipbrd.h>
+#include <wx/apptrait.h>
 #include <wx/evtloop.h>
 #include <wx/utils.h>
 #include <wx/statusbr.h>
@@ -21,9 +22,15 @@
 namespace quillet::testing {
 
 void PumpEvents(int ms) {
+    // A loop of the tests' own is the active one while they yield, as the
+    // running program's is: the MSW port's yield dispatches nothing without.
+    static wxEventLoopBase* const own = wxTheApp->GetTraits()->CreateEventLoop();
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     do {
-        wxYield();
+        {
+            wxEventLoopActivator active(wxEventLoopBase::GetActive() ? wxEventLoopBase::GetActive() : own);
+            wxYield();
+        }
         wxEventLoopBase* loop = wxEventLoopBase::GetActive();
         while (loop && loop->Pending()) loop->Dispatch();
         wxTheApp->ProcessIdle();

@@ -9,6 +9,10 @@
 
 namespace quillet::platform {
 
+std::vector<std::string> CommandArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0), argv + argc);
+}
+
 std::string CurrentDirectory() {
     std::vector<char> buffer(256);
     while (getcwd(buffer.data(), buffer.size()) == nullptr) {

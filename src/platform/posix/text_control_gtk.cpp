@@ -47,6 +47,9 @@ void OnHeightChanged(GtkAdjustment* adjustment, gpointer data) {
 }
 #endif
 
+// The toolkit's own emptying, not a derived control's (which may call this).
+void ClearText(wxTextCtrl& control) { control.wxTextCtrl::Clear(); }
+
 void PrepareAppend(wxTextCtrl& control) {
 #ifdef __WXGTK__
     GtkWidget* view = control.GetConnectWidget();

@@ -1,10 +1,21 @@
 #include "platform/environment.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "platform/windows/wide_text.h"
 
 namespace quillet::platform {
+
+std::vector<std::string> CommandArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return std::vector<std::string>(argv + (argc > 0), argv + argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) args.push_back(Utf8(wide[i]));
+    LocalFree(wide);
+    return args;
+}
 
 std::string CurrentDirectory() {
     const DWORD size = GetCurrentDirectoryW(0, nullptr);

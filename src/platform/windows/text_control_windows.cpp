@@ -1,11 +1,15 @@
 #include "platform/text_control.h"
 
+#include <string>
+
 #include <windows.h>
 #include <richedit.h>
 
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/textctrl.h>
+
+#include "platform/windows/wide_text.h"
 
 namespace quillet::platform {
 
@@ -82,22 +86,82 @@ void ScrollToEnd(wxTextCtrl& control) {
     RememberPosition(window);
 }
 
-void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
-    const HWND window = Window(control);
-    // Appending moves the selection to the end, and the toolkit scrolls to
-    // the end after it; the user's selection and place are put back.
-    long from = 0, to = 0;
-    control.GetSelection(&from, &to);
-    const bool selected = from != to;
-    const bool follows = FollowsEnd(control);
-    POINT was{};
-    if (!follows) SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&was));
-    control.AppendText(wxString::FromUTF8Unchecked(utf8, size));
-    if (selected) control.SetSelection(from, to);
-    if (!follows) {
-        SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&was));
+void ClearText(wxTextCtrl& control) {
+    const HWND old = Window(control);
+    // Wine's control deletes text a paragraph at a time and finds each one
+    // by walking from the start, or shifts every later one: emptying n lines
+    // takes n * n / 2 steps, an hour for 600,000.  A pane of many lines gets
+    // a fresh, empty control in its place instead, set up as the old one
+    // was; the old one then goes in one sweep.
+    if (SendMessageW(old, EM_GETLINECOUNT, 0, 0) < 2000) {
+        SetWindowTextW(old, L"");
         return;
     }
+    wchar_t className[64] = {};
+    RECT at{};
+    GetWindowRect(old, &at);
+    MapWindowPoints(HWND_DESKTOP, GetParent(old), reinterpret_cast<POINT*>(&at), 2);
+    const HWND fresh =
+        GetClassNameW(old, className, 64) == 0
+            ? nullptr
+            : CreateWindowExW(static_cast<DWORD>(GetWindowLongW(old, GWL_EXSTYLE)), className, L"",
+                              static_cast<DWORD>(GetWindowLongW(old, GWL_STYLE)), at.left, at.top,
+                              at.right - at.left, at.bottom - at.top, GetParent(old),
+                              reinterpret_cast<HMENU>(GetWindowLongPtrW(old, GWLP_ID)),
+                              reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(old, GWLP_HINSTANCE)), nullptr);
+    if (fresh == nullptr) {
+        SetWindowTextW(old, L"");
+        return;
+    }
+    SendMessageW(fresh, WM_SETFONT, reinterpret_cast<WPARAM>(control.GetFont().GetHFONT()), FALSE);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    SendMessageW(old, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(fresh, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(fresh, EM_SETEVENTMASK, 0, SendMessageW(old, EM_GETEVENTMASK, 0, 0));
+    SendMessageW(fresh, EM_SETLANGOPTIONS, 0, SendMessageW(old, EM_GETLANGOPTIONS, 0, 0));
+    SendMessageW(fresh, EM_SETOPTIONS, ECOOP_SET, SendMessageW(old, EM_GETOPTIONS, 0, 0));
+    SendMessageW(fresh, EM_EXLIMITTEXT, 0, SendMessageW(old, EM_GETLIMITTEXT, 0, 0));
+    SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const bool focused = GetFocus() == old;
+    control.DissociateHandle();
+    control.AssociateHandle(reinterpret_cast<WXWidget>(fresh));
+    if (focused) SetFocus(fresh);
+    RemovePropW(old, kFollowsProp);
+    RemovePropW(old, kLeftAtProp);
+    DestroyWindow(old);
+}
+
+void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
+    const HWND window = Window(control);
+    // The caret goes to the end by a position past it, which the control
+    // takes as "the end" at once; naming the end's own position makes Wine's
+    // control walk every paragraph, on each of thousands of appends.
+    CHARRANGE was{};
+    SendMessageW(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&was));
+    const bool selected = was.cpMin != was.cpMax;
+    const bool follows = FollowsEnd(control);
+    POINT place{};
+    if (!follows) SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place));
+    GETTEXTLENGTHEX length{GTL_DEFAULT, 1200};
+    const LONG end = static_cast<LONG>(SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+    CHARRANGE pastEnd{end + 1, end + 1};
+    SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&pastEnd));
+    // Line ends as the toolkit hands them to the control; the pane is read
+    // only, so nothing is kept for undoing.
+    std::wstring text;
+    text.reserve(size + size / 32);
+    for (wchar_t c : Wide(std::string(utf8, size))) {
+        if (c == L'\n') text += L'\r';
+        text += c;
+    }
+    SendMessageW(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    if (selected) SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&was));
+    if (!follows) {
+        SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place));
+        return;
+    }
+    if (!control.IsFrozen()) SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
     // The control scrolls sideways to the end of what it was given, as far
     // as the echoed command line reaches; a view that follows the output
     // goes back to where its next lines start.
