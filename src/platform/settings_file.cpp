@@ -6,7 +6,9 @@
 
 #include <wx/log.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -257,4 +259,17 @@ bool WriteSettingString(const std::string& path, const std::string& section,
     return failure.empty() || NotWritten(target.path, failure);
 }
 
+namespace settings_io {
+
+std::string Replace(const Target& target, const std::string& content) {
+    std::size_t given = 0;
+    return Replace(target, [&](char* buffer, std::size_t size) {
+        const std::size_t n = std::min(size, content.size() - given);
+        std::memcpy(buffer, content.data() + given, n);
+        given += n;
+        return static_cast<long>(n);
+    });
+}
+
+}  // namespace settings_io
 }  // namespace quillet::platform

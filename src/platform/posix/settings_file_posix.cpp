@@ -242,14 +242,4 @@ std::string Replace(const Target& target, const ContentSource& source) {
     return ReplaceFile(target.path, source, target.read == ReadResult::Ok ? &target : nullptr);
 }
 
-std::string Replace(const Target& target, const std::string& content) {
-    std::size_t given = 0;
-    return Replace(target, [&](char* buffer, std::size_t size) {
-        const std::size_t n = std::min(size, content.size() - given);
-        std::memcpy(buffer, content.data() + given, n);
-        given += n;
-        return static_cast<long>(n);
-    });
-}
-
 }  // namespace quillet::platform::settings_io

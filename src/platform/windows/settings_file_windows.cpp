@@ -76,16 +76,6 @@ Target OpenTarget(const std::string& path, bool readText) {
     return target;
 }
 
-std::string Replace(const Target& target, const std::string& content) {
-    std::size_t given = 0;
-    return Replace(target, [&](char* buffer, std::size_t size) {
-        const std::size_t n = std::min(size, content.size() - given);
-        std::memcpy(buffer, content.data() + given, n);
-        given += n;
-        return static_cast<long>(n);
-    });
-}
-
 std::string Replace(const Target& target, const ContentSource& source) {
     // The copy is made in the file's own directory, so that the move below
     // stays on one volume and is a rename.
