@@ -6,8 +6,6 @@
 // stall meanwhile; and beside them the toolkit's own way, the pane's whole
 // value searched as a string, measured in the same run.
 //   find_bench [LINES]      (needs DISPLAY; use xvfb-run)
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,10 +16,7 @@
 #include <gtk/gtk.h>
 #endif
 
-#include "app/main_app.h"
-#include "app/main_frame.h"
-#include "bench_support.h"
-#include "form/command_form.h"
+#include "bench_program.h"
 #include "pane/find_bar.h"
 #include "pane/output_pane.h"
 #include "platform/text_control.h"
@@ -46,32 +41,13 @@ double MsUntil(Clock::time_point since, Done done) {
 
 int main(int argc, char** argv) {
     const long lines = argc > 1 ? std::atol(argv[1]) : 600000;
-    char dirTemplate[] = "/tmp/quillet-findbench-XXXXXX";
-    if (!mkdtemp(dirTemplate)) return 1;
-    const std::string dir = dirTemplate;
-    {
-        std::ofstream out(dir + "/big.txt", std::ios::binary);
-        char line[128];
-        for (long i = 1; i <= lines; ++i)
-            out.write(line, std::snprintf(line, sizeof line,
-                                          "%08ld <%08ld.bench@example.invalid> From: someone  Subject: line %02ld\r\n",
-                                          i, i, i % 100));
-    }
-    std::ofstream(dir + "/ham.exe") << "#!/bin/sh\nexec cat '" << dir << "/big.txt'\n";
-    std::system(("chmod +x '" + dir + "/ham.exe'").c_str());
-    std::ofstream(dir + "/quillet.ini") << "[Setup]\nHamDir=" << dir << "\n";
-    if (chdir(dir.c_str()) != 0) return 1;
-
-    wxApp::SetInstance(new bench::BenchApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "no display\n");
-        return 1;
-    }
+    const std::string dir = bench::MakeWorkDir();
+    if (dir.empty()) return 1;
+    bench::WriteRunOutput(dir + "/big.txt", lines);
+    bench::SetVariable("QUILLET_STANDIN_FILE", (dir + "/big.txt").c_str());
     using namespace quillet;
-    MainFrame* frame = StartUp(dir);
+    MainFrame* frame = bench::StartInWorkDir(dir, argc, argv);
     if (frame == nullptr) return 1;
-    frame->Form()->SelectCommand(CmdInfo);
-    Pump(500);
     frame->OnDoIt();
     while (frame->RunActive()) Pump(5);
     Pump(2000);  // the view lays the text out
@@ -179,6 +155,6 @@ int main(int argc, char** argv) {
     frame->Destroy();
     Pump(200);
     wxEntryCleanup();
-    std::system(("rm -rf '" + dir + "'").c_str());
+    bench::RemoveWorkDir(dir);
     return 0;
 }

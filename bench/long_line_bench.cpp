@@ -6,7 +6,6 @@
 // the resident memory after a later three-line run against before the big one.
 //   long_line_bench [MB] [SCREENSHOT.png]   (needs DISPLAY; use xvfb-run)
 #include <malloc.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,25 +18,19 @@
 #include <wx/statusbr.h>
 #include <wx/timer.h>
 
-#include "app/main_app.h"
-#include "app/main_frame.h"
-#include "bench_platform.h"
-#include "bench_support.h"
-#include "form/command_form.h"
+#include "bench_program.h"
 #include "pane/output_pane.h"
 
 using bench::Clock;
 using bench::Pump;
 using bench::Seconds;
-using bench::BenchApp;
 using bench::StallMeter;
 
 int main(int argc, char** argv) {
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 100;
     const char* screenshot = argc > 2 ? argv[2] : nullptr;
-    char dirTemplate[] = "/tmp/quillet-bench-XXXXXX";
-    if (!mkdtemp(dirTemplate)) return 1;
-    const std::string dir = dirTemplate;
+    const std::string dir = bench::MakeWorkDir();
+    if (dir.empty()) return 1;
     {
         // Printable and varied, so that the pane has real glyphs to lay out.
         std::string block;
@@ -49,20 +42,9 @@ int main(int argc, char** argv) {
             out.write(block.data(), std::min<long>(bytes - at, static_cast<long>(block.size())));
         std::ofstream(dir + "/small.txt") << "one\ntwo\nthree\n";
     }
-    if (!bench::InstallFileTool(dir)) return 1;
-    std::ofstream(dir + "/quillet.ini") << "[Setup]\nHamDir=" << dir << "\n";
-    if (chdir(dir.c_str()) != 0) return 1;
-
-    wxApp::SetInstance(new BenchApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "no display\n");
-        return 1;
-    }
     using namespace quillet;
-    MainFrame* frame = StartUp(dir);
+    MainFrame* frame = bench::StartInWorkDir(dir, argc, argv);
     if (frame == nullptr) return 1;
-    frame->Form()->SelectCommand(CmdInfo);
-    Pump(500);
 
     auto runOnce = [&](const char* file, StallMeter* meter) {
         bench::SetVariable("QUILLET_STANDIN_FILE", (dir + "/" + file).c_str());
@@ -126,6 +108,6 @@ int main(int argc, char** argv) {
     frame->Destroy();
     Pump(200);
     wxEntryCleanup();
-    std::system(("rm -rf '" + dir + "'").c_str());
+    bench::RemoveWorkDir(dir);
     return 0;
 }

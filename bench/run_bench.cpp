@@ -26,14 +26,9 @@
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
-#include "app/main_app.h"
-#include "app/main_frame.h"
-#include "bench_platform.h"
-#include "bench_support.h"
-#include "form/command_form.h"
+#include "bench_program.h"
 #include "pane/output_pane.h"
 
-using bench::BenchApp;
 using bench::Clock;
 using bench::Pump;
 using bench::Seconds;
@@ -48,35 +43,14 @@ int main(int argc, char** argv) {
     const std::string dir = bench::MakeWorkDir();
     if (dir.empty()) return 1;
     const std::string source = (std::filesystem::path(dir) / "big.txt").string();
-    {
-        std::ofstream out(source, std::ios::binary);
-        char line[128];
-        for (long i = 1; i <= lines; ++i) {
-            int n = std::snprintf(line, sizeof line,
-                                  "%08ld <%08ld.bench@example.invalid> From: someone  Subject: line %02ld\r\n",
-                                  i, i, i % 100);
-            out.write(line, n);
-        }
-    }
+    bench::WriteRunOutput(source, lines);
     const long fileSize = static_cast<long>(std::ifstream(source, std::ios::ate | std::ios::binary).tellg());
     // One tool, two ways: at once, or in 50 pieces a tenth of a second apart.
-    if (!bench::InstallFileTool(dir)) return 1;
     bench::SetVariable("QUILLET_STANDIN_FILE", source.c_str());
-    std::ofstream(std::filesystem::path(dir) / "quillet.ini") << "[Setup]\nHamDir=" << dir << "\n";
-    std::filesystem::current_path(dir);
-
     Mark("file written");
-    wxApp::SetInstance(new BenchApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "no display\n");
-        return 1;
-    }
     using namespace quillet;
-    Mark("wx up");
-    MainFrame* frame = StartUp(dir);
+    MainFrame* frame = bench::StartInWorkDir(dir, argc, argv);
     if (frame == nullptr) return 1;
-    frame->Form()->SelectCommand(CmdInfo);
-    Pump(500);
 
     Mark("window built");
     // A plain line read of the file.
@@ -186,8 +160,6 @@ int main(int argc, char** argv) {
     std::printf("idle program, 10 s:       %8.2f %% of a core (target < 0.5)\n", idlePercent);
 
     wxEntryCleanup();
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::error_code error;
-    std::filesystem::remove_all(dir, error);
+    bench::RemoveWorkDir(dir);
     return 0;
 }
