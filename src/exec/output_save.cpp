@@ -20,8 +20,11 @@ std::string SaveOutputCopy(const OutputSource& source, const std::string& target
     if (in.Stamp() != source.stamp) return changed;
     // Saved onto itself: the bytes are there already, and replacing the file
     // would give it a new identity that a later save takes for a change.
-    platform::OutputFile same;
-    if (same.Open(target) && same.Stamp() == source.stamp) return "";
+    {
+        // Closed before the replace: Windows will not replace a file that is open.
+        platform::OutputFile same;
+        if (same.Open(target) && same.Stamp() == source.stamp) return "";
+    }
     const io::Target old = io::OpenTarget(target, false);
     if (!old.failure.empty()) return notSaved + old.failure + ".";
 
