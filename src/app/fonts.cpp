@@ -10,12 +10,8 @@ namespace quillet {
 // fixed-pitch face.
 Fonts MakeFonts(int scaleBase) {
     const platform::FontFaces faces = platform::LayoutFontFaces();
-    const double pointScale = platform::FontPointScale();
-    const auto font = [pointScale](int points, wxFontFamily family, wxFontWeight weight,
-                                   const char* face) {
-        wxFont made(points, family, wxFONTSTYLE_NORMAL, weight, false, face);
-        if (pointScale != 1.0) made.SetFractionalPointSize(points * pointScale);
-        return made;
+    const auto font = [](int points, wxFontFamily family, wxFontWeight weight, const char* face) {
+        return wxFont(points, family, wxFONTSTYLE_NORMAL, weight, false, face);
     };
     const wxFont sans = font(scaleBase / 100, wxFONTFAMILY_SWISS, wxFONTWEIGHT_NORMAL, faces.sans);
     return {sans, sans, font(scaleBase / 80, wxFONTFAMILY_SWISS, wxFONTWEIGHT_BOLD, faces.sans),

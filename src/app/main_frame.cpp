@@ -48,11 +48,12 @@ int FirstWidth(int scaleBase) { return Scaled(Scaled(240, scaleBase), scaleBase)
 }  // namespace
 
 MainFrame::MainFrame(const Setup& setup, int scaleBase)
-    : wxFrame(nullptr, wxID_ANY, kProductName, wxPoint(Scaled(31, scaleBase), Scaled(31, scaleBase)),
+    : wxFrame(nullptr, wxID_ANY, kProductName,
+              FromDIP(wxPoint(Scaled(31, scaleBase), Scaled(31, scaleBase)), nullptr),
               // The window's first size counts the scale in twice; the fit
               // below sets what shows.
-              wxSize(FirstWidth(scaleBase),
-                     Scaled(Scaled(280, scaleBase), scaleBase)),
+              FromDIP(wxSize(FirstWidth(scaleBase), Scaled(Scaled(280, scaleBase), scaleBase)),
+                      nullptr),
               wxDEFAULT_FRAME_STYLE, "frame"),
       setup_(setup),
       scaleBase_(scaleBase),
@@ -63,7 +64,7 @@ MainFrame::MainFrame(const Setup& setup, int scaleBase)
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &MainFrame::OnCharHook, this);
 
-    const int width = FirstWidth(scaleBase);
+    const int width = FromDIP(FirstWidth(scaleBase));
     SetTitle(wxString(kProductName) + kVersionText);
     SetIcons(platform::ProgramIcons());
     MakeStatusBar();
@@ -108,7 +109,8 @@ MainFrame::~MainFrame() {
     run_.reset();
 }
 
-int MainFrame::Px(int designUnits) const { return Scaled(designUnits, scaleBase_); }
+// Scaled with the display where the system scales it, as the form is.
+int MainFrame::Px(int designUnits) const { return FromDIP(Scaled(designUnits, scaleBase_)); }
 
 void MainFrame::MakeStatusBar() {
     // No size grip: GTK 3 windows are resized at their border, and the grip

@@ -188,7 +188,9 @@ CommandForm::CommandForm(wxWindow* parent, const FormLook& look, const std::stri
     SelectCommand(CmdGrep);
 }
 
-int CommandForm::Px(int designUnits) const { return Scaled(designUnits, scaleBase_); }
+// Where the system scales the display, points already grow with it and the
+// toolkit scales the layout's pixels to match; elsewhere this is the layout.
+int CommandForm::Px(int designUnits) const { return FromDIP(Scaled(designUnits, scaleBase_)); }
 
 // GTK gives a control the size of its text in the form's font only once it
 // has styled the control on screen, which it does in its own time after the

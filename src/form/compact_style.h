@@ -10,7 +10,7 @@ namespace quillet {
 // its field leaves 57, and at 8 points "file|Msg-ID \"" still reaches one
 // pixel into its field.
 inline double FormTextPointSize(int scaleBase) {
-    return scaleBase * 3 / 400.0 * platform::FontPointScale();
+    return scaleBase * 3 / 400.0;
 }
 
 }  // namespace quillet

@@ -18,7 +18,9 @@ std::string CurrentDirectory();
 // cannot (no such directory, not a directory, no permission), else "".
 std::string ChangeDirectory(const std::string& dir);
 
-// Width of the screen in pixels, from the GUI toolkit.
+// Width of the screen in the pixels of an unscaled display: where the
+// system scales the display, the layout's pixels are scaled by the toolkit,
+// and a width in the screen's own pixels would scale the layout twice.
 int ScreenWidth();
 
 }  // namespace quillet::platform

@@ -18,10 +18,4 @@ struct FontFaces {
 };
 FontFaces LayoutFontFaces();
 
-// The layout's font sizes are points at 96 dots per inch, in a layout made
-// in pixels of the screen; where display scaling makes a point larger, the
-// sizes are multiplied by this (96 over the screen's dots per inch), so
-// that text and places grow together instead of the text twice.
-double FontPointScale();
-
 }  // namespace quillet::platform

@@ -14,6 +14,7 @@ printf '[Setup]\r\nHamDir=%s\r\nWaitForSys=1\r\n[SearchExpr]\r\n0=From:."Ivo" 10
   "$STANDIN_WIN" > "$WORK/quillet.ini"
 start_quillet
 wait_main_window || { fail "no main window"; finish; }
+eval "$(xdotool getwindowgeometry --shell "$WID")"; width100=$WIDTH
 for _ in $(seq 1 50); do [ -s "$QUILLET_STANDIN_SERVER_LOG" ] && break; sleep 0.1; done
 
 do_it; wait_run
@@ -53,6 +54,14 @@ do_it; wait_run
 read -r top rows <<<"$(probe rows)"
 check "after 100 lines the pane's top row is a page above the end ($top of $rows)" \
   test "$top" -gt 60 -a "$((rows - top))" -le 30
+wine taskkill /im quillet.exe >/dev/null 2>&1; wait_exit
+
+# At 150% display scaling the layout grows with the display, once.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+start_quillet; wait_main_window && eval "$(xdotool getwindowgeometry --shell "$WID")"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+check "at 150% the window is 1.5 times as wide ($WIDTH against $width100)" \
+  test $((WIDTH * 2)) -ge $((width100 * 3 - 12)) -a $((WIDTH * 2)) -le $((width100 * 3 + 12))
 wine taskkill /im quillet.exe >/dev/null 2>&1; wait_exit
 
 # A tool that never ends: Escape ends it and its interpreter; then a hard

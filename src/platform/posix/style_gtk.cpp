@@ -59,7 +59,4 @@ void InstallCompactControls() {
 // The Liberation faces have the metrics of Arial and Courier New.
 FontFaces LayoutFontFaces() { return {"Liberation Sans", "Liberation Mono"}; }
 
-// GTK's scaling multiplies the layout's pixels and points alike.
-double FontPointScale() { return 1.0; }
-
 }  // namespace quillet::platform

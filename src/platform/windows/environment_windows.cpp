@@ -31,6 +31,14 @@ std::string ChangeDirectory(const std::string& dir) {
     return SystemErrorText(GetLastError());
 }
 
-int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenWidth() {
+    // The program is aware of display scaling, so the system counts the
+    // screen's real pixels.
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? MulDiv(width, 96, dpi) : width;
+}
 
 }  // namespace quillet::platform
