@@ -37,9 +37,12 @@ void ValidatedText::Dispatch(wxEvent& event) {
     if (m_callback) m_callback(*this, event);
 }
 
-void ValidatedText::SetTextKeepingCaret(wxString newText) {
+void ValidatedText::SetTextKeepingCaret(const wxString& newText) {
     const long caret = CaretAfterSet(GetInsertionPoint(), GetLastPosition(), Wide(newText));
-    SetValue(newText);
+    // Without a change notice of its own: this runs inside the field's
+    // notice, and the MSW control's notices must not nest (its debug build
+    // stops on it).  The text set here has been judged already.
+    ChangeValue(newText);
     SetInsertionPoint(caret);
 }
 
@@ -47,21 +50,17 @@ void ValidatedText::OnValidatedTextEvent(ValidatedText& field, wxEvent& event) {
     const wxEventType type = event.GetEventType();
     if (type == wxEVT_TEXT) {
         // The saved copy is the last accepted text even when it was an initial
-        // value that would fail: restoring it must end the chain, not repeat.
-        auto judge = [&field] {
-            const wxString text = field.GetValue();
+        // value that would fail: it stands as it is.
+        auto judge = [&field](const wxString& text) {
             return text == field.m_savedCopy ? TextVerdict::Accept
                                              : CheckText(field.m_kind, Wide(text));
         };
-        TextVerdict verdict = judge();
-        if (verdict == TextVerdict::ConvertComma) {
-            field.SetTextKeepingCaret(ConvertCommas(Wide(field.GetValue())));
-            // SetValue has had the converted text judged by a nested call,
-            // which may already have restored the saved copy; what is in the
-            // field now passes, unless the toolkit kept the event back.
-            verdict = judge();
-        }
-        if (verdict != TextVerdict::Accept) field.SetTextKeepingCaret(field.m_savedCopy);
+        const wxString typed = field.GetValue();
+        wxString wanted = typed;
+        TextVerdict verdict = judge(wanted);
+        if (verdict == TextVerdict::ConvertComma) verdict = judge(wanted = ConvertCommas(Wide(typed)));
+        if (verdict != TextVerdict::Accept) wanted = field.m_savedCopy;
+        if (wanted != typed) field.SetTextKeepingCaret(wanted);
     } else if (type == wxEVT_TEXT_ENTER) {
         if (wxWindow* parent = field.GetParent()) parent->Close(false);
     }

@@ -29,10 +29,9 @@ public:
 
 private:
     void Dispatch(wxEvent& event);
-    // Puts newText into the field through SetValue (which raises a text
-    // event) and places the caret by CaretAfterSet.  newText is a copy because
-    // the nested handler replaces the saved copy while SetValue runs.
-    void SetTextKeepingCaret(wxString newText);
+    // Puts newText into the field without raising a text event and places
+    // the caret by CaretAfterSet.
+    void SetTextKeepingCaret(const wxString& newText);
 
     int m_kind;
     wxString m_savedCopy;

@@ -1,7 +1,5 @@
 #include <fstream>
 
-#include <wx/menu.h>
-
 #include "gui_support.h"
 #include "pane/find_bar.h"
 #include "platform/text_control.h"
@@ -16,34 +14,13 @@ class FindTest : public testing::WindowTest {
 protected:
     void SetUp() override { Open(); }
 
-    // A key as a user presses it.  Wine does not deliver simulated keys, so
-    // there the key's event goes to the focused window, and the menu's
-    // accelerators to the menu.
+    // A key as a user presses it.
     void Press(int key, int modifiers = wxMOD_NONE) {
-#ifdef __WXMSW__
-        if (key == WXK_F3 || modifiers == wxMOD_CONTROL) {
-            wxCommandEvent item(wxEVT_MENU, key != WXK_F3 ? kMenuFind
-                                            : modifiers == wxMOD_SHIFT ? kMenuFindPrevious : kMenuFindNext);
-            frame->ProcessWindowEvent(item);
-        } else {
-            wxKeyEvent event(wxEVT_CHAR_HOOK);
-            event.m_keyCode = key;
-            event.m_shiftDown = modifiers == wxMOD_SHIFT;
-            wxWindow* focus = wxWindow::FindFocus() ? wxWindow::FindFocus() : bar()->Field();
-            event.SetEventObject(focus);
-            focus->ProcessWindowEvent(event);
-        }
-#else
         wxUIActionSimulator().Char(key, modifiers);
-#endif
         PumpEvents(150);
     }
     void Type(const char* text) {
-#ifdef __WXMSW__
-        bar()->Field()->SetValue(bar()->Field()->GetValue() + text);
-#else
         wxUIActionSimulator().Text(text);
-#endif
         PumpEvents(150);
     }
     FindBar* bar() const { return frame->Finder(); }
