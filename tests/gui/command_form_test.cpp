@@ -9,9 +9,6 @@
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/uiaction.h>
-#ifdef __WXMSW__
-#include <wx/msw/wrapwin.h>
-#endif
 
 #include "exec/command_line.h"
 #include "form/scale.h"
@@ -52,22 +49,11 @@ const wxPoint kCells1024[10] = {{3, 69}, {58, 69}, {113, 69}, {168, 69}, {224, 6
                                 {3, 94}, {58, 94}, {113, 94}, {168, 94}, {224, 94}};
 
 void ClickOn(wxWindow* window) {
-#ifdef __WXMSW__
-    // Wine does not deliver the toolkit's simulated input (SendInput) to
-    // windows that no window manager has given the focus; the press and the
-    // release go to the control's own window, which still makes the click
-    // of them (and takes the focus) as for a user's.
-    const auto control = static_cast<HWND>(window->GetHWND());
-    const LPARAM centre = MAKELPARAM(window->GetClientSize().x / 2, window->GetClientSize().y / 2);
-    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, centre);
-    SendMessageW(control, WM_LBUTTONUP, 0, centre);
-#else
     wxUIActionSimulator sim;
     const wxRect rect = window->GetScreenRect();
     sim.MouseMove(rect.x + rect.width / 2, rect.y + rect.height / 2);
     PumpEvents(30);
     sim.MouseClick();
-#endif
 }
 
 bool FocusReaches(wxWindow* window) {

@@ -13,9 +13,6 @@
 #include <wx/evtloop.h>
 #include <wx/utils.h>
 #include <wx/statusbr.h>
-#ifdef __WXMSW__
-#include <wx/msw/wrapwin.h>
-#endif
 
 #include "app/main_app.h"
 
@@ -58,13 +55,7 @@ void PasteWithKeys(const wxString& text) {
     ASSERT_TRUE(wxTheClipboard->Open());
     wxTheClipboard->SetData(new wxTextDataObject(text));
     wxTheClipboard->Close();
-#ifdef __WXMSW__
-    // What Ctrl+V asks of the focused field: Wine does not deliver simulated
-    // keys to a window that no window manager has focused.
-    SendMessageW(static_cast<HWND>(wxWindow::FindFocus()->GetHWND()), WM_PASTE, 0, 0);
-#else
     wxUIActionSimulator().Char('v', wxMOD_CONTROL);
-#endif
 }
 
 std::string ReadFile(const std::string& path) {
