@@ -12,10 +12,10 @@ QUILLET_FUZZ=1 "$root/scripts/install-deps.sh"
 build=${QUILLET_FUZZ_BUILD:-$root/build-fuzz}
 
 # target: longest input worth trying
-declare -A max_len=([settings_file]=1024 [output]=4096 [windows_line]=256)
+declare -A max_len=([settings_file]=1024 [output]=4096 [windows_line]=256 [find]=512)
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(settings_file output)
+  targets=(settings_file output find)
   [ -f "$root/src/platform/windows_line.cpp" ] && targets+=(windows_line)
 fi
 
