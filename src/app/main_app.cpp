@@ -26,12 +26,15 @@ MainFrame* StartUp(const std::string& dir) {
 }
 
 MainFrame* StartUp(const Setup& setup) {
-    platform::StartServer(setup.hamDir, setup.wine);
-
     platform::InstallCompactControls();
     auto* frame = new MainFrame(setup, ScaleBaseForScreenWidth(platform::ScreenWidth()));
     frame->Show(true);
     wxTheApp->SetTopWindow(frame);
+    // The server runs hidden, so nobody sees when it starts; started once
+    // the window is up, its two forks and its exec no longer delay the window.
+    wxTheApp->CallAfter([hamDir = setup.hamDir, wine = setup.wine] {
+        platform::StartServer(hamDir, wine);
+    });
     return frame;
 }
 

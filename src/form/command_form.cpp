@@ -116,43 +116,14 @@ CommandForm::CommandForm(wxWindow* parent, const FormLook& look, const std::stri
     heading_ = new wxStaticText(this, wxID_ANY, " ", wxPoint(Px(4), Px(1)));
     if (look.heading.IsOk()) heading_->SetFont(look.heading);
 
-    for (const ControlRow& row : kControls) {
-        const wxPoint at(Px(row.x), Px(row.y));
-        wxWindow* control = nullptr;
-        switch (row.kind) {
-        case ControlKind::Label:
-            control = new wxStaticText(this, wxID_ANY, row.text, at);
-            break;
-        case ControlKind::Field: {
-            const wxString value = row.remembered
-                ? wxString::FromUTF8(ReadRememberedValue(settingsPath, row.remembered, row.fallback))
-                : wxString();
-            auto* field = new wxTextCtrl(this, wxID_ANY, value, at, wxSize(Px(row.width), -1));
-            platform::KeepFirstLineOfPaste(*field);
-            platform::SayWhenInsertionCut(*field, [this] {
-                if (textCutHandler_) textCutHandler_();
-            });
-            control = field;
-            break;
-        }
-        case ControlKind::Number:
-            control = new ValidatedText(this, KindUnsignedLong, "", "", at.x, at.y, Px(row.width),
-                                        -1, 0, "ntxt", &ValidatedText::OnValidatedTextEvent);
-            break;
-        case ControlKind::Box:
-            control = new wxCheckBox(this, wxID_ANY, row.text, at);
-            break;
-        case ControlKind::Radio:
-            // The grep options are one group, the first of them opening it.
-            control = new wxRadioButton(this, wxID_ANY, row.text, at, wxDefaultSize,
-                                        row.role == Arg::GrepOptC ? wxRB_GROUP : 0);
-            break;
-        }
-        control->SetFont(labelFont_);
-        argControls_[static_cast<int>(row.role)] = control;
-    }
+    for (const ControlRow& row : kControls)
+        if (row.remembered)
+            rememberedTexts_[static_cast<int>(row.role)] =
+                wxString::FromUTF8(ReadRememberedValue(settingsPath, row.remembered, row.fallback));
+    // The first command's controls now, so that its radio buttons are made
+    // in a row and make one group; the rest when a command shows them.
+    for (Arg role : FindLayout(CmdGrep)->shown) MakeArgControl(role);
     static_cast<wxRadioButton*>(ArgControl(Arg::GrepOptNone))->SetValue(true);
-    ArgControl(Arg::GoBox)->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnGoToggled(); });
 
     // Created in list order; Grep and Delete share the first cell until the
     // selection below spreads the buttons over the grid.
@@ -186,6 +157,60 @@ CommandForm::CommandForm(wxWindow* parent, const FormLook& look, const std::stri
 
     EnableButtons();
     SelectCommand(CmdGrep);
+}
+
+wxWindow* CommandForm::ArgControl(Arg role) const {
+    wxWindow* control = argControls_[static_cast<int>(role)];
+    return control ? control : const_cast<CommandForm*>(this)->MakeArgControl(role);
+}
+
+wxWindow* CommandForm::MakeArgControl(Arg role) {
+    const int index = static_cast<int>(role);
+    if (argControls_[index]) return argControls_[index];
+    const ControlRow& row = kControls[index];
+    const wxPoint at(Px(row.x), Px(row.y));
+    wxWindow* control = nullptr;
+    switch (row.kind) {
+    case ControlKind::Label:
+        control = new wxStaticText(this, wxID_ANY, row.text, at);
+        break;
+    case ControlKind::Field: {
+        auto* field = new wxTextCtrl(this, wxID_ANY, rememberedTexts_[index], at, wxSize(Px(row.width), -1));
+        platform::KeepFirstLineOfPaste(*field);
+        platform::SayWhenInsertionCut(*field, [this] {
+            if (textCutHandler_) textCutHandler_();
+        });
+        control = field;
+        break;
+    }
+    case ControlKind::Number:
+        control = new ValidatedText(this, KindUnsignedLong, "", "", at.x, at.y, Px(row.width), -1, 0,
+                                    "ntxt", &ValidatedText::OnValidatedTextEvent);
+        break;
+    case ControlKind::Box:
+        control = new wxCheckBox(this, wxID_ANY, row.text, at);
+        break;
+    case ControlKind::Radio:
+        // The grep options are one group, the first of them opening it.
+        control = new wxRadioButton(this, wxID_ANY, row.text, at, wxDefaultSize,
+                                    row.role == Arg::GrepOptC ? wxRB_GROUP : 0);
+        break;
+    }
+    // Made hidden, as every control stands until a command shows it.
+    control->Hide();
+    control->SetFont(labelFont_);
+    if (role == Arg::GoBox)
+        control->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnGoToggled(); });
+    // Tab goes through the controls in list order, whenever each was made.
+    wxWindow* before = heading_;
+    for (int i = index - 1; i >= 0; --i)
+        if (argControls_[i]) {
+            before = argControls_[i];
+            break;
+        }
+    control->MoveAfterInTabOrder(before);
+    argControls_[index] = control;
+    return control;
 }
 
 // Where the system scales the display, points already grow with it and the
@@ -229,8 +254,10 @@ std::map<std::string, std::string> CommandForm::Values() const {
         values["command"] = layout->verb;
     for (const ControlRow& row : kControls) {
         if (row.value == nullptr) continue;
-        const wxWindow* control = ArgControl(row.role);
+        const wxWindow* control = argControls_[static_cast<int>(row.role)];
         std::string& value = values[row.value];
+        if (control == nullptr)  // never shown: what it would hold when made
+            value = rememberedTexts_[static_cast<int>(row.role)].utf8_string();
         if (auto* text = dynamic_cast<const wxTextCtrl*>(control))
             value = text->GetValue().utf8_string();
         else if (auto* box = dynamic_cast<const wxCheckBox*>(control))
@@ -251,8 +278,15 @@ void CommandForm::SaveRemembered(const std::string& settingsPath) const {
     for (const ControlRow& row : kControls)
         if (row.remembered != nullptr &&
             !WriteRememberedValue(settingsPath, row.remembered,
-                                  Field(row.role)->GetValue().utf8_string()))
+                                  RememberedText(row.role)))
             wxLogTrace(platform::kTraceSettings, "[%s] not remembered", row.remembered);
+}
+
+std::string CommandForm::RememberedText(Arg role) const {
+    const wxWindow* control = argControls_[static_cast<int>(role)];
+    const wxString& text = control ? static_cast<const wxTextCtrl*>(control)->GetValue()
+                                   : rememberedTexts_[static_cast<int>(role)];
+    return text.utf8_string();
 }
 
 wxTextCtrl* CommandForm::Field(Arg role) const {
@@ -296,7 +330,8 @@ void CommandForm::SelectCommand(int command) {
 
     if (commandSelectedHandler_) commandSelectedHandler_();
     doItButton_->Hide();
-    for (wxWindow* control : argControls_) control->Hide();
+    for (wxWindow* control : argControls_)
+        if (control) control->Hide();
 
     for (Arg role : layout->shown) ArgControl(role)->Show();
     doItButton_->Show();

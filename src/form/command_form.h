@@ -60,8 +60,9 @@ public:
     // What runs when a text field keeps less of a paste than it was given.
     void SetTextCutHandler(std::function<void()> handler) { textCutHandler_ = std::move(handler); }
 
-    // The control of a role, for code that walks the command table.
-    wxWindow* ArgControl(Arg role) const { return argControls_[static_cast<int>(role)]; }
+    // The control of a role, for code that walks the command table; made
+    // the first time it is asked for.
+    wxWindow* ArgControl(Arg role) const;
     // A text field's control, for code that types into it.
     wxTextCtrl* Field(Arg role) const;
     wxButton* CommandButton(int command) const { return commandButtons_.at(command); }
@@ -72,6 +73,8 @@ private:
     // Design units in pixels at the form's scale.
     int Px(int designUnits) const;
     wxButton* MakeButton(const wxString& text, int x, int y, int width);
+    wxWindow* MakeArgControl(Arg role);
+    std::string RememberedText(Arg role) const;
     void OnGoToggled();
     void RequestFit();
     bool FitShownControls();
@@ -80,7 +83,11 @@ private:
     int scaleBase_;
     wxFont labelFont_;
     wxFont buttonFont_;
-    std::array<wxWindow*, kArgCount> argControls_{};
+    // A control is made when a command first shows it (or code asks for
+    // it): most are never shown in a session, and each costs the start.
+    mutable std::array<wxWindow*, kArgCount> argControls_{};
+    // The remembered fields' texts as the settings held them at the start.
+    std::array<wxString, kArgCount> rememberedTexts_;
     // Indexed by command number; element 0 stays null.
     std::array<wxButton*, kCommandCount + 1> commandButtons_{};
     wxButton* doItButton_ = nullptr;
