@@ -41,7 +41,15 @@ time_to_window() { # time_to_window TITLE PROGRAM: milliseconds to the mapped wi
   local start end pid
   start=$(date +%s%N)
   (cd "$work" && exec "${run[@]}" "$2" >/dev/null 2>&1) & pid=$!
-  until shown "$1" "$pid"; do sleep 0.005; done
+  until shown "$1" "$pid"; do
+    # A start that ended, or never showed its window, is no measure: say so.
+    if ! kill -0 "$pid" 2>/dev/null || [ $(( $(date +%s%N) - start )) -gt 20000000000 ]; then
+      kill "$pid" 2>/dev/null
+      echo "startup_bench: $2 showed no window \"$1\" within 20 s" >&2
+      exit 1
+    fi
+    sleep 0.005
+  done
   end=$(date +%s%N)
   kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true
   sleep 0.3
