@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Start-up to the window shown: Quillet against the toolkit's smallest
 # program with a window, started in turn on one display, best and median
-# of RUNS each.  Prints the times and their ratio.
+# of RUNS each.  Prints the times and their ratio.  A third program, the
+# smallest one with the same kinds and numbers of controls as Quillet's
+# first window, shows what of the difference the toolkit needs for them.
 #   startup_bench.sh linux   QUILLET [RUNS]   (needs DISPLAY)
 #   startup_bench.sh windows QUILLET.EXE WX_CONFIG [RUNS]   (needs DISPLAY
 #     and a WINEPREFIX made with wineboot; the programs run under Wine)
@@ -37,10 +39,10 @@ shown() { # shown TITLE PID: this start's own window is mapped (others of that n
   done
   return 1
 }
-time_to_window() { # time_to_window TITLE PROGRAM: milliseconds to the mapped window
+time_to_window() { # time_to_window TITLE PROGRAM [ARGUMENT]: milliseconds to the mapped window
   local start end pid
   start=$(date +%s%N)
-  (cd "$work" && exec "${run[@]}" "$2" >/dev/null 2>&1) & pid=$!
+  (cd "$work" && exec "${run[@]}" "$2" ${3:+"$3"} >/dev/null 2>&1) & pid=$!
   until shown "$1" "$pid"; do
     # A start that ended, or never showed its window, is no measure: say so.
     if ! kill -0 "$pid" 2>/dev/null || [ $(( $(date +%s%N) - start )) -gt 20000000000 ]; then
@@ -56,16 +58,22 @@ time_to_window() { # time_to_window TITLE PROGRAM: milliseconds to the mapped wi
   echo $(( (end - start) / 1000000 ))
 }
 # One start of each first, so that both find the files in the cache.
-time_to_window '^Minimal frame' "$minimal" >/dev/null; time_to_window '^Quillet ' "$quillet" >/dev/null
-q=() m=()
+time_to_window '^Minimal frame$' "$minimal" >/dev/null; time_to_window '^Quillet ' "$quillet" >/dev/null
+time_to_window '^Minimal frame with' "$minimal" --controls >/dev/null
+q=() m=() c=()
 for _ in $(seq 1 "$runs"); do
-  m+=("$(time_to_window '^Minimal frame' "$minimal")")
+  m+=("$(time_to_window '^Minimal frame$' "$minimal")")
   q+=("$(time_to_window '^Quillet ' "$quillet")")
+  c+=("$(time_to_window '^Minimal frame with' "$minimal" --controls)")
 done
 stats() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {printf "best %5d ms  median %5d ms", a[1], a[int((NR+1)/2)]}'; }
 qm=$(printf '%s\n' "${q[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
 mm=$(printf '%s\n' "${m[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+cm=$(printf '%s\n' "${c[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
 echo "start-up to the window shown ($mode, $runs runs each):"
 echo "  Quillet        $(stats "${q[@]}")"
 echo "  minimal frame  $(stats "${m[@]}")"
-awk -v q="$qm" -v m="$mm" 'BEGIN {printf "  ratio of medians %.2f (target <= 1.3)\n", q / m}'
+echo "  same controls  $(stats "${c[@]}")"
+awk -v q="$qm" -v m="$mm" -v c="$cm" 'BEGIN {
+  printf "  ratio of medians %.2f (target <= 1.3)\n", q / m
+  printf "  the same controls alone: %.2f of the minimal frame; Quillet: %.2f of them\n", c / m, q / c }'
