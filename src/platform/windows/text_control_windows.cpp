@@ -21,6 +21,8 @@ namespace quillet::platform {
 namespace {
 const wchar_t kFollowsProp[] = L"quillet.follows";
 const wchar_t kLeftAtProp[] = L"quillet.leftAt";
+// Set while the text appended last ended in a carriage return.
+const wchar_t kEndedInCrProp[] = L"quillet.endedInCr";
 
 HWND Window(wxTextCtrl& control) { return static_cast<HWND>(control.GetHWND()); }
 
@@ -93,6 +95,7 @@ void ClearText(wxTextCtrl& control) {
     // takes n * n / 2 steps, an hour for 600,000.  A pane of many lines gets
     // a fresh, empty control in its place instead, set up as the old one
     // was; the old one then goes in one sweep.
+    RemovePropW(old, kEndedInCrProp);
     if (SendMessageW(old, EM_GETLINECOUNT, 0, 0) < 2000) {
         SetWindowTextW(old, L"");
         return;
@@ -132,8 +135,37 @@ void ClearText(wxTextCtrl& control) {
     DestroyWindow(old);
 }
 
+namespace {
+// Line ends as the toolkit hands them to the control: "\r\n".  A line end
+// that is "\r\n" already stays as it is, also when its two halves come in
+// separate appends: the control takes "\r\r\n" for a blank, which would
+// join the lines of a file written on Windows.
+std::wstring ControlText(HWND window, const char* utf8, std::size_t size) {
+    std::wstring text;
+    text.reserve(size + size / 32);
+    bool afterCr = GetPropW(window, kEndedInCrProp) != nullptr;
+    for (wchar_t c : Wide(std::string(utf8, size))) {
+        if (c == L'\n' && !afterCr) text += L'\r';
+        // The carriage return that ended the last append made this line end.
+        if (c == L'\n' && afterCr && text.empty()) {
+            afterCr = false;
+            continue;
+        }
+        text += c;
+        afterCr = c == L'\r';
+    }
+    if (afterCr)
+        SetPropW(window, kEndedInCrProp, reinterpret_cast<HANDLE>(1));
+    else if (size > 0)
+        RemovePropW(window, kEndedInCrProp);
+    return text;
+}
+}  // namespace
+
 void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     const HWND window = Window(control);
+    const std::wstring text = ControlText(window, utf8, size);
+    if (text.empty()) return;
     // The caret goes to the end by a position past it, which the control
     // takes as "the end" at once; naming the end's own position makes Wine's
     // control walk every paragraph, on each of thousands of appends.
@@ -147,14 +179,7 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     const LONG end = static_cast<LONG>(SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
     CHARRANGE pastEnd{end + 1, end + 1};
     SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&pastEnd));
-    // Line ends as the toolkit hands them to the control; the pane is read
-    // only, so nothing is kept for undoing.
-    std::wstring text;
-    text.reserve(size + size / 32);
-    for (wchar_t c : Wide(std::string(utf8, size))) {
-        if (c == L'\n') text += L'\r';
-        text += c;
-    }
+    // The pane is read only, so nothing is kept for undoing.
     SendMessageW(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     if (selected) SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&was));
     if (!follows) {
