@@ -318,7 +318,7 @@ void MainFrame::LayOut(int clientWidth, int clientHeight) {
     // covers the counts of a run.
     const int barHeight = findBar_ && findBar_->IsShown() ? findBar_->GetBestSize().y : 0;
     const int paneHeight = PaneHeightFor(clientHeight - barHeight, formHeight);
-    if (pane_) pane_->SetSize(-1, -1, clientWidth, paneHeight);
+    if (pane_) pane_->SetSize(0, formHeight, clientWidth, paneHeight);
     if (barHeight > 0) findBar_->SetSize(0, formHeight + paneHeight, clientWidth, barHeight);
 }
 

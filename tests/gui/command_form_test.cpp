@@ -6,9 +6,6 @@
 #include <set>
 #include <vector>
 
-#include <wx/bitmap.h>
-#include <wx/dcmemory.h>
-#include <wx/image.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
@@ -22,6 +19,7 @@
 namespace quillet {
 namespace {
 
+using testing::ExpectNothingOverlapsOrIsClipped;
 using testing::PumpEvents;
 using testing::PumpUntil;
 
@@ -62,62 +60,6 @@ void ClickOn(wxWindow* window) {
 
 bool FocusReaches(wxWindow* window) {
     return PumpUntil([window] { return wxWindow::FindFocus() == window; }, 1000);
-}
-
-// How far text drawn in the control's font reaches right of the extent the
-// toolkit measures for it: a glyph may draw a pixel past its advance, which
-// a control exactly as wide as the extent cuts off.
-int InkPastExtent(wxWindow* control, const wxString& text) {
-    const wxSize extent = control->GetTextExtent(text);
-    const int margin = extent.y;
-    wxBitmap bitmap(extent.x + 2 * margin, extent.y + 2);
-    {
-        wxMemoryDC dc(bitmap);
-        dc.SetFont(control->GetFont());
-        dc.SetBackground(*wxWHITE_BRUSH);
-        dc.Clear();
-        dc.SetTextForeground(*wxBLACK);
-        dc.DrawText(text, margin, 1);
-    }
-    const wxImage image = bitmap.ConvertToImage();
-    for (int x = image.GetWidth() - 1; x >= 0; --x)
-        for (int y = 0; y < image.GetHeight(); ++y)
-            if (image.GetRed(x, y) < 160) return x + 1 - margin - extent.x;
-    return 0;
-}
-
-// A label under its field, a text cut at its control's edge or a button
-// narrower than its text is a fault even where every number is met.
-void ExpectNothingOverlapsOrIsClipped(const CommandForm& form, const std::string& layout) {
-    PumpEvents(150);  // sizes are the toolkit's only once on screen
-    std::vector<wxWindow*> shown;
-    for (wxWindow* child : form.GetChildren())
-        if (child->IsShown()) shown.push_back(child);
-    auto describe = [&](wxWindow* c) {
-        const wxRect r = c->GetRect();
-        return layout + ": " + wxString::Format("%s \"%s\" %d,%d %dx%d",
-                                                c->GetClassInfo()->GetClassName(), c->GetLabel(),
-                                                r.x, r.y, r.width, r.height);
-    };
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        wxWindow* control = shown[i];
-        const wxRect a = control->GetRect();
-        control->InvalidateBestSize();
-        const wxSize best = control->GetBestSize();
-        // Text fields have given widths and scroll; buttons leave a margin
-        // round their text; labels and boxes end where their text ends.
-        int needed = best.x;
-        if (dynamic_cast<wxTextCtrl*>(control))
-            needed = 0;
-        else if (!dynamic_cast<wxButton*>(control))
-            needed += std::max(0, InkPastExtent(control, control->GetLabel()));
-        EXPECT_GE(a.width, needed) << describe(control);
-        EXPECT_GE(a.height, best.y) << describe(control);
-        EXPECT_TRUE(wxRect(form.GetClientSize()).Contains(a)) << describe(control);
-        for (std::size_t j = i + 1; j < shown.size(); ++j)
-            EXPECT_FALSE(a.Intersects(shown[j]->GetRect()))
-                << describe(control) << " overlaps " << describe(shown[j]);
-    }
 }
 
 class CommandFormLayout : public CommandFormTest {
