@@ -120,16 +120,17 @@ void MainFrame::KeepInWorkArea() {
     const wxPoint wanted(Px(31), Px(31));
     const int display = wxDisplay::GetFromPoint(wanted);
     const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : unsigned(display)).GetClientArea();
-    const wxSize size = GetSize();
-    const int paneHeight = pane_->GetSize().y;
+    // The system may already have cut a window taller than the screen to
+    // the screen: what the window wants is the layout's height and the
+    // frame's parts around it.
+    const int paneHeight = Px(265);
+    const int height = GetSize().y - GetClientSize().y + Px(94) + paneHeight;
     const WindowPlace place =
-        PlaceInWorkArea({area.x, area.y, area.width, area.height}, {wanted.x, wanted.y, size.x, size.y},
-                        paneHeight, std::min(paneHeight, Px(kLeastPaneHeight)));
-    if (place.paneHeight != paneHeight) {
-        const int width = GetClientSize().x;
-        pane_->SetSize(width, place.paneHeight);
-        SetClientSize(width, Px(94) + place.paneHeight);
-    }
+        PlaceInWorkArea({area.x, area.y, area.width, area.height}, {wanted.x, wanted.y, GetSize().x, height},
+                        paneHeight, Px(kLeastPaneHeight));
+    const int width = GetClientSize().x;
+    pane_->SetSize(width, place.paneHeight);
+    SetClientSize(width, Px(94) + place.paneHeight);
     Move(place.x, place.y);
 }
 
