@@ -13,7 +13,6 @@
 #include <wx/clipbrd.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
-#include <wx/stattext.h>
 #include <wx/apptrait.h>
 #include <wx/evtloop.h>
 #include <wx/utils.h>
