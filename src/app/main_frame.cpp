@@ -1,6 +1,5 @@
 #include "app/main_frame.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 
