@@ -90,6 +90,7 @@ set(WIN_GUI_SOURCES gui_main command_form_test find_test main_window_test output
                     validated_text_test gui_support)
 list(TRANSFORM WIN_GUI_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/gui/)
 list(TRANSFORM WIN_GUI_SOURCES APPEND .cpp)
+list(APPEND WIN_GUI_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/windows/gui_dpi_change.cpp)
 add_executable(gui_tests ${WIN_GUI_SOURCES} $<TARGET_OBJECTS:quillet_new>)
 target_link_libraries(gui_tests PRIVATE quillet_core GTest::gtest)
 # The program's resources (icon, manifest), so that the windows under test
@@ -107,7 +108,8 @@ set(WIN_GUI_FILTER "CommandFormTest.StartsOnGrepWithTheRememberedValues"
     "ValidatedTextTest.AnInitialValueThatFailsIsRestoredWithoutEndlessRepetition"
     "ValidatedTextTest.ConvertedTextThatFailsLeavesTheLastAcceptedText"
     "OutputPaneTest.TypedCharactersChangeNothing" "OutputPaneTest.LoadedFileReplacesTheTextThroughTheSameDecoding"
-    "MainWindow.AnIdleFormDoesNothing")
+    "MainWindow.AnIdleFormDoesNothing"
+    "CommandFormLayout.NothingOverlapsOrIsClippedAtBase1024" "DpiChange.TheFormAndThePaneFollowTheNewScale")
 string(REPLACE ";" ":" WIN_GUI_FILTER "${WIN_GUI_FILTER}")
 add_test(NAME wingui
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
@@ -115,3 +117,15 @@ add_test(NAME wingui
 set_tests_properties(wingui PROPERTIES
   FIXTURES_REQUIRED "display1024;wineprefix" RESOURCE_LOCK display1024 TIMEOUT 300
   ENVIRONMENT "${WINE_ENV}")
+
+# The form's texts read whole at 150% and 200% display scaling as at 100%.
+# The scale is the prefix's, so nothing else runs in it meanwhile.
+foreach(dpi 144 192)
+  add_test(NAME wingui.dpi${dpi}
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-display.sh ${XVFB_STATE}
+            ${CMAKE_CURRENT_SOURCE_DIR}/windows/at_dpi.sh ${dpi}
+            wine $<TARGET_FILE:gui_tests> --gtest_filter=CommandFormLayout.*)
+  set_tests_properties(wingui.dpi${dpi} PROPERTIES
+    FIXTURES_REQUIRED "display1024;wineprefix" RESOURCE_LOCK "display1024;winetools" TIMEOUT 180
+    ENVIRONMENT "${WINE_ENV}")
+endforeach()

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <wx/app.h>
+#include <wx/display.h>
 #include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -11,6 +12,7 @@
 
 #include "platform/program_icons.h"
 #include "app/version.h"
+#include "app/window_place.h"
 #include "form/command_form.h"
 #include "form/compact_style.h"
 #include "form/scale.h"
@@ -45,6 +47,9 @@ constexpr int kTextCutNoticeMillis = 8000;
 
 // The window's width, which also stays the width of the form and the pane.
 int FirstWidth(int scaleBase) { return Scaled(Scaled(240, scaleBase), scaleBase); }
+
+// The least height the pane keeps on a low display: three lines or so.
+constexpr int kLeastPaneHeight = 60;
 }  // namespace
 
 MainFrame::MainFrame(const Setup& setup, int scaleBase)
@@ -57,14 +62,21 @@ MainFrame::MainFrame(const Setup& setup, int scaleBase)
               wxDEFAULT_FRAME_STYLE, "frame"),
       setup_(setup),
       scaleBase_(scaleBase),
+      dpi_(FromDIP(96)),
       fonts_(MakeFonts(scaleBase)),
       textCutTimer_(this) {
     Bind(wxEVT_MENU, &MainFrame::OnMenuCommand, this);
     Bind(wxEVT_SIZE, &MainFrame::OnSize, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &MainFrame::OnCharHook, this);
+    // On a display of another scale the form and the pane are laid out at
+    // that scale once the window has the size the system proposes for it.
+    Bind(wxEVT_DPI_CHANGED, [this](wxDPIChangedEvent& event) {
+        dpi_ = event.ScaleY(dpi_);
+        event.Skip();
+    });
 
-    const int width = FromDIP(FirstWidth(scaleBase));
+    const int width = AtDpi(FirstWidth(scaleBase), dpi_);
     SetTitle(wxString(kProductName) + kVersionText);
     SetIcons(platform::ProgramIcons());
     MakeStatusBar();
@@ -99,8 +111,26 @@ MainFrame::MainFrame(const Setup& setup, int scaleBase)
     // The fit: exactly room for the form and the pane; the status bar and
     // the menu bar come in addition.
     SetClientSize(width, Px(94) + Px(265));
-    Move(Px(31), Px(31));
+    KeepInWorkArea();
     laidOut_ = true;
+}
+
+void MainFrame::KeepInWorkArea() {
+    const wxPoint wanted(Px(31), Px(31));
+    const int display = wxDisplay::GetFromPoint(wanted);
+    const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : unsigned(display)).GetClientArea();
+    // The system may already have cut a window taller than the screen to
+    // the screen: what the window wants is the layout's height and the
+    // frame's parts around it.
+    const int paneHeight = Px(265);
+    const int height = GetSize().y - GetClientSize().y + Px(94) + paneHeight;
+    const WindowPlace place =
+        PlaceInWorkArea({area.x, area.y, area.width, area.height}, {wanted.x, wanted.y, GetSize().x, height},
+                        paneHeight, Px(kLeastPaneHeight));
+    const int width = GetClientSize().x;
+    pane_->SetSize(width, place.paneHeight);
+    SetClientSize(width, Px(94) + place.paneHeight);
+    Move(place.x, place.y);
 }
 
 MainFrame::~MainFrame() {
@@ -110,7 +140,7 @@ MainFrame::~MainFrame() {
 }
 
 // Scaled with the display where the system scales it, as the form is.
-int MainFrame::Px(int designUnits) const { return FromDIP(Scaled(designUnits, scaleBase_)); }
+int MainFrame::Px(int designUnits) const { return AtDpi(Scaled(designUnits, scaleBase_), dpi_); }
 
 void MainFrame::MakeStatusBar() {
     // No size grip: GTK 3 windows are resized at their border, and the grip
@@ -288,7 +318,7 @@ void MainFrame::LayOut(int clientWidth, int clientHeight) {
     // covers the counts of a run.
     const int barHeight = findBar_ && findBar_->IsShown() ? findBar_->GetBestSize().y : 0;
     const int paneHeight = PaneHeightFor(clientHeight - barHeight, formHeight);
-    if (pane_) pane_->SetSize(-1, -1, clientWidth, paneHeight);
+    if (pane_) pane_->SetSize(0, formHeight, clientWidth, paneHeight);
     if (barHeight > 0) findBar_->SetSize(0, formHeight + paneHeight, clientWidth, barHeight);
 }
 

@@ -87,9 +87,14 @@ private:
     void SayTextCut();
     // Design units in pixels at the window's scale.
     int Px(int designUnits) const;
+    // Gives the pane less height where the window would reach below the
+    // work area of its display.
+    void KeepInWorkArea();
 
     const Setup setup_;
     const int scaleBase_;
+    // The dots per inch the layout's pixels are drawn at (see CommandForm).
+    int dpi_;
     const Fonts fonts_;
     // Size events that start-up itself causes leave the children where
     // start-up put them.

@@ -1,5 +1,7 @@
 #include "form/command_form.h"
 
+#include <algorithm>
+
 #include <wx/button.h>
 #include <wx/log.h>
 #include <wx/checkbox.h>
@@ -89,29 +91,18 @@ wxFont FormFont(wxFont font, int scaleBase) {
     return font;
 }
 
-// Fields and buttons have their widths given; labels, check boxes and radio
-// buttons take whatever their text needs.
-bool FitToContent(wxWindow* control) {
-    control->InvalidateBestSize();
-    const wxSize best = control->GetBestSize();
-    wxSize size = best;
-    if (dynamic_cast<wxTextCtrl*>(control) || dynamic_cast<wxButton*>(control))
-        size.x = control->GetSize().x;
-    if (size == control->GetSize()) return false;
-    control->SetSize(size);
-    return true;
-}
-
 }  // namespace
 
 CommandForm::CommandForm(wxWindow* parent, const FormLook& look, const std::string& settingsPath,
                          int width, int height)
     : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(width, height), wxBORDER_SIMPLE, "panel"),
       scaleBase_(look.scaleBase),
+      dpi_(FromDIP(96)),
       labelFont_(FormFont(look.label, look.scaleBase)),
       buttonFont_(FormFont(look.button, look.scaleBase)),
       fitTimer_(this) {
     Bind(wxEVT_TIMER, &CommandForm::OnFitTimer, this);
+    Bind(wxEVT_DPI_CHANGED, &CommandForm::OnDpiChanged, this);
 
     heading_ = new wxStaticText(this, wxID_ANY, " ", wxPoint(Px(4), Px(1)));
     if (look.heading.IsOk()) heading_->SetFont(look.heading);
@@ -214,8 +205,74 @@ wxWindow* CommandForm::MakeArgControl(Arg role) {
 }
 
 // Where the system scales the display, points already grow with it and the
-// toolkit scales the layout's pixels to match; elsewhere this is the layout.
-int CommandForm::Px(int designUnits) const { return FromDIP(Scaled(designUnits, scaleBase_)); }
+// layout's pixels grow to match; elsewhere this is the layout.
+int CommandForm::Px(int designUnits) const { return AtDpi(Scaled(designUnits, scaleBase_), dpi_); }
+
+// Moved to a display of another scale, the toolkit has redrawn the fonts at
+// that scale; the places follow them, from the same table.
+void CommandForm::OnDpiChanged(wxDPIChangedEvent& event) {
+    event.Skip();
+    dpi_ = event.ScaleY(dpi_);
+    PlaceControls();
+    FitShownControls();
+    RequestFit();
+}
+
+void CommandForm::PlaceControls() {
+    heading_->Move(Px(4), Px(1));
+    for (int i = 0; i < kArgCount; ++i) {
+        wxWindow* control = argControls_[i];
+        if (control == nullptr) continue;
+        control->Move(Px(kControls[i].x), Px(kControls[i].y));
+        if (kControls[i].width > 0) control->SetSize(Px(kControls[i].width), -1);
+    }
+    for (wxButton* button : commandButtons_)
+        if (button) button->SetSize(Px(40), -1);
+    PlaceCommandButtons();
+    doItButton_->SetSize(Px(261), Px(54), Px(35), -1);
+}
+
+void CommandForm::PlaceCommandButtons() {
+    const std::vector<int> grid = GridOrder(currentCommand_);
+    for (std::size_t cell = 0; cell < grid.size(); ++cell) {
+        const DesignPoint at = GridCell(static_cast<int>(cell));
+        commandButtons_[grid[cell]]->Move(Px(at.x), Px(at.y));
+    }
+}
+
+// Text fields keep their given widths and scroll.  A button is as wide as
+// given unless its text needs more.  A label takes the room up to what
+// follows it on its line: a closing parenthesis or quote may be drawn a
+// pixel past the width measured for the text, and a label exactly that wide
+// cuts that pixel off.  The heading, check boxes and radio buttons take what
+// their text needs (a heading as wide as the top row took the clicks of the
+// check box beside it under Wine).
+bool CommandForm::FitToContent(wxWindow* control) const {
+    control->InvalidateBestSize();
+    const wxSize best = control->GetBestSize();
+    wxSize size = best;
+    if (dynamic_cast<wxTextCtrl*>(control))
+        size.x = control->GetSize().x;
+    else if (dynamic_cast<wxButton*>(control))
+        size.x = std::max(best.x, Px(control == doItButton_ ? 35 : 40));
+    else if (control != heading_ && dynamic_cast<wxStaticText*>(control))
+        size.x = std::max(best.x, RoomRightOf(control, best.y));
+    if (size == control->GetSize()) return false;
+    control->SetSize(size);
+    return true;
+}
+
+int CommandForm::RoomRightOf(const wxWindow* label, int height) const {
+    const wxPoint at = label->GetPosition();
+    int edge = GetClientSize().x;
+    for (const wxWindow* other : GetChildren()) {
+        const wxRect rect = other->GetRect();
+        if (other != label && other->IsShown() && rect.x > at.x && rect.y < at.y + height &&
+            at.y < rect.y + rect.height)
+            edge = std::min(edge, rect.x);
+    }
+    return edge - at.x;
+}
 
 // GTK gives a control the size of its text in the form's font only once it
 // has styled the control on screen, which it does in its own time after the
@@ -320,13 +377,8 @@ void CommandForm::SelectCommand(int command) {
     currentCommand_ = layout->number;
 
     commandButtons_[command]->Hide();
-    const std::vector<int> grid = GridOrder(command);
-    for (std::size_t cell = 0; cell < grid.size(); ++cell) {
-        const DesignPoint at = GridCell(static_cast<int>(cell));
-        wxButton* button = commandButtons_[grid[cell]];
-        button->Move(Px(at.x), Px(at.y));
-        button->Show();
-    }
+    PlaceCommandButtons();
+    for (int other : GridOrder(command)) commandButtons_[other]->Show();
 
     if (commandSelectedHandler_) commandSelectedHandler_();
     doItButton_->Hide();

@@ -14,6 +14,7 @@
 #include "form/command_table.h"
 
 class wxButton;
+class wxDPIChangedEvent;
 class wxStaticText;
 class wxTextCtrl;
 
@@ -73,6 +74,15 @@ private:
     // Design units in pixels at the form's scale.
     int Px(int designUnits) const;
     wxButton* MakeButton(const wxString& text, int x, int y, int width);
+    // Puts the command buttons into the grid cells of the current command.
+    void PlaceCommandButtons();
+    // Every control made so far back at its place at the current scale.
+    void PlaceControls();
+    void OnDpiChanged(wxDPIChangedEvent& event);
+    bool FitToContent(wxWindow* control) const;
+    // How far a label's text may reach: to the next shown control on its
+    // line, or to the form's edge.
+    int RoomRightOf(const wxWindow* label, int height) const;
     wxWindow* MakeArgControl(Arg role);
     std::string RememberedText(Arg role) const;
     void OnGoToggled();
@@ -81,6 +91,10 @@ private:
     void OnFitTimer(wxTimerEvent&);
 
     int scaleBase_;
+    // The dots per inch the layout's pixels are drawn at: 96 draws them as
+    // they are; where the system leaves the display's scale to the program,
+    // the scale of the display the form is on.
+    int dpi_;
     wxFont labelFont_;
     wxFont buttonFont_;
     // A control is made when a command first shows it (or code asks for

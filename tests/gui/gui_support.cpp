@@ -1,5 +1,6 @@
 #include "gui_support.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
@@ -8,7 +9,10 @@
 #include <sstream>
 #include <thread>
 
+#include <wx/bitmap.h>
 #include <wx/clipbrd.h>
+#include <wx/dcmemory.h>
+#include <wx/image.h>
 #include <wx/apptrait.h>
 #include <wx/evtloop.h>
 #include <wx/utils.h>
@@ -17,6 +21,64 @@
 #include "app/main_app.h"
 
 namespace quillet::testing {
+
+// How far text drawn in the control's font reaches right of the extent the
+// toolkit measures for it: a glyph may draw a pixel past its advance, which
+// a control exactly as wide as the extent cuts off.
+namespace {
+int InkPastExtent(wxWindow* control, const wxString& text) {
+    const wxSize extent = control->GetTextExtent(text);
+    const int margin = extent.y;
+    wxBitmap bitmap(extent.x + 2 * margin, extent.y + 2);
+    {
+        wxMemoryDC dc(bitmap);
+        dc.SetFont(control->GetFont());
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        dc.SetTextForeground(*wxBLACK);
+        dc.DrawText(text, margin, 1);
+    }
+    const wxImage image = bitmap.ConvertToImage();
+    for (int x = image.GetWidth() - 1; x >= 0; --x)
+        for (int y = 0; y < image.GetHeight(); ++y)
+            if (image.GetRed(x, y) < 160) return x + 1 - margin - extent.x;
+    return 0;
+}
+}  // namespace
+
+// A label under its field, a text cut at its control's edge or a button
+// narrower than its text is a fault even where every number is met.
+void ExpectNothingOverlapsOrIsClipped(const CommandForm& form, const std::string& layout) {
+    PumpEvents(150);  // sizes are the toolkit's only once on screen
+    std::vector<wxWindow*> shown;
+    for (wxWindow* child : form.GetChildren())
+        if (child->IsShown()) shown.push_back(child);
+    auto describe = [&](wxWindow* c) {
+        const wxRect r = c->GetRect();
+        return layout + ": " + wxString::Format("%s \"%s\" %d,%d %dx%d",
+                                                c->GetClassInfo()->GetClassName(), c->GetLabel(),
+                                                r.x, r.y, r.width, r.height);
+    };
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        wxWindow* control = shown[i];
+        const wxRect a = control->GetRect();
+        control->InvalidateBestSize();
+        const wxSize best = control->GetBestSize();
+        // Text fields have given widths and scroll; buttons leave a margin
+        // round their text; labels and boxes end where their text ends.
+        int needed = best.x;
+        if (dynamic_cast<wxTextCtrl*>(control))
+            needed = 0;
+        else if (!dynamic_cast<wxButton*>(control))
+            needed += std::max(0, InkPastExtent(control, control->GetLabel()));
+        EXPECT_GE(a.width, needed) << describe(control);
+        EXPECT_GE(a.height, best.y) << describe(control);
+        EXPECT_TRUE(wxRect(form.GetClientSize()).Contains(a)) << describe(control);
+        for (std::size_t j = i + 1; j < shown.size(); ++j)
+            EXPECT_FALSE(a.Intersects(shown[j]->GetRect()))
+                << describe(control) << " overlaps " << describe(shown[j]);
+    }
+}
 
 void PumpEvents(int ms) {
     // A loop of the tests' own is the active one while they yield, as the

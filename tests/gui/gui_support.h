@@ -41,6 +41,11 @@ bool PumpUntil(Pred pred, int ms = 3000) {
 // focus has arrived (simulated keys go to the focused window).
 bool FocusAndWait(wxWindow* win);
 
+// Fails for each shown control of the form that another overlaps, that
+// leaves the form, or that is narrower or lower than its text as drawn;
+// layout names the layout in the messages.
+void ExpectNothingOverlapsOrIsClipped(const CommandForm& form, const std::string& layout);
+
 // Presses a button through its own event, as a click sends it.
 void Click(wxWindow* button);
 

@@ -64,6 +64,15 @@ check "at 150% the window is 1.5 times as wide ($WIDTH against $width100)" \
   test $((WIDTH * 2)) -ge $((width100 * 3 - 12)) -a $((WIDTH * 2)) -le $((width100 * 3 + 12))
 wine taskkill /im quillet.exe >/dev/null 2>&1; wait_exit
 
+# At 200% the layout is taller than this 768-pixel screen: the pane gives
+# way, and the window ends on the screen with its status bar.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+start_quillet; wait_main_window && eval "$(xdotool getwindowgeometry --shell "$WID")"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+check "at 200% the window ends on the screen ($Y + $HEIGHT of 768, $WIDTH wide)" \
+  test $((Y + HEIGHT)) -le 768 -a $((WIDTH * 2)) -ge $((width100 * 4 - 16))
+wine taskkill /im quillet.exe >/dev/null 2>&1; wait_exit
+
 # A tool that never ends: Escape ends it and its interpreter; then a hard
 # kill of Quillet itself leaves none behind either.
 export QUILLET_STANDIN_MODE=forever
