@@ -116,7 +116,8 @@ int main(int argc, char** argv) {
     }
 
     // The slow tool, with and without live output.
-    const double tailLive = runOnce(true, true, nullptr);
+    StallMeter liveMeter;
+    const double tailLive = runOnce(true, true, &liveMeter);
     Mark("slow tool, live");
     const double tailAfter = runOnce(true, false, nullptr);
     Mark("slow tool, after the wait");
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
     std::printf("tool writing for ~5 s, tool's end to counts: live %.3f s, copy after the wait %.3f s\n",
                 tailLive, tailAfter);
     std::printf("ratio live / after wait:  %8.3f   (target <= 0.1)\n", tailLive / tailAfter);
+    std::printf("longest stall, live run:  %8.1f ms\n", liveMeter.WorstMs());
     std::printf("idle program, 10 s:       %8.2f %% of a core (target < 0.5)\n", idlePercent);
 
     wxEntryCleanup();

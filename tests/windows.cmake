@@ -111,7 +111,7 @@ set(WIN_GUI_FILTER "CommandFormTest.StartsOnGrepWithTheRememberedValues"
     "ValidatedTextTest.AnInitialValueThatFailsIsRestoredWithoutEndlessRepetition"
     "ValidatedTextTest.ConvertedTextThatFailsLeavesTheLastAcceptedText"
     "OutputPaneTest.TypedCharactersChangeNothing" "OutputPaneTest.LoadedFileReplacesTheTextThroughTheSameDecoding"
-    "MainWindow.AnIdleFormDoesNothing"
+    "OutputPaneTest.ABatchOfAppendsIsDrawnAtItsEnd" "MainWindow.AnIdleFormDoesNothing"
     "CommandFormLayout.NothingOverlapsOrIsClippedAtBase1024" "DpiChange.TheFormAndThePaneFollowTheNewScale")
 string(REPLACE ";" ":" WIN_GUI_FILTER "${WIN_GUI_FILTER}")
 add_test(NAME wingui

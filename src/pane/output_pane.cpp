@@ -54,14 +54,20 @@ void OutputPane::CloseStream() {
 }
 
 void OutputPane::BeginAppend(bool bulk) {
+    if (!bulk) {
+        batch_ = true;
+        platform::BeginAppendBatch(*this);
+        return;
+    }
     // Letting go of the text would lose the place of a user who scrolled away.
-    bulk_ = bulk && platform::FollowsEnd(*this);
+    bulk_ = platform::FollowsEnd(*this);
     if (bulk_) platform::BeginBulkAppend(*this);
 }
 
 void OutputPane::EndAppend() {
     if (bulk_) platform::EndBulkAppend(*this);
-    bulk_ = false;
+    if (batch_) platform::EndAppendBatch(*this);
+    bulk_ = batch_ = false;
     if (platform::FollowsEnd(*this)) platform::ScrollToEnd(*this);
 }
 

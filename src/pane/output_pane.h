@@ -71,6 +71,7 @@ private:
     std::size_t textLimit_ = kDefaultTextLimit;
     std::size_t textSize_ = 0;  // bytes handed to the pane since it was last cleared
     bool bulk_ = false;
+    bool batch_ = false;
     std::unique_ptr<PaneStreamBuf> streamBuf_;
     std::unique_ptr<std::ostream> stream_;
     SearchableText text_;

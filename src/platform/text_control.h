@@ -41,6 +41,12 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size);
 void BeginBulkAppend(wxTextCtrl& control);
 void EndBulkAppend(wxTextCtrl& control);
 
+// Between these two calls the view is not drawn: what a batch appends shows
+// once, at its end, rather than piece by piece.  Unlike the bulk pair above,
+// the view keeps the text and its place.  Not to be nested in the bulk pair.
+void BeginAppendBatch(wxTextCtrl& control);
+void EndAppendBatch(wxTextCtrl& control);
+
 // How a control counts places in its text (selection, caret): GTK counts
 // characters; the rich edit control counts UTF-16 units and takes a line end,
 // "\r\n" too, as one.

@@ -118,6 +118,10 @@ void EndBulkAppend(wxTextCtrl& control) {
 #endif
 }
 
+// GTK lays out and draws in its own frame cycle, once for all a batch appends.
+void BeginAppendBatch(wxTextCtrl&) {}
+void EndAppendBatch(wxTextCtrl&) {}
+
 void KeepFirstLineOfPaste(wxTextCtrl& field) {
 #ifdef __WXGTK__
     GtkWidget* widget = field.GetConnectWidget();

@@ -210,6 +210,14 @@ void EndBulkAppend(wxTextCtrl& control) {
     if (control.IsFrozen()) control.Thaw();
 }
 
+// Wine's control draws what is in view after each insertion and each scroll,
+// some 20 ms every time, which live output paid several times a slice.
+void BeginAppendBatch(wxTextCtrl& control) { control.Freeze(); }
+
+void EndAppendBatch(wxTextCtrl& control) {
+    if (control.IsFrozen()) control.Thaw();
+}
+
 LinesInView VisibleLines(wxTextCtrl& control) {
     LinesInView lines;
     const HWND window = Window(control);
