@@ -93,7 +93,7 @@ set(WIN_GUI_SOURCES gui_main command_form_test find_test main_window_test output
                     validated_text_test gui_support)
 list(TRANSFORM WIN_GUI_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/gui/)
 list(TRANSFORM WIN_GUI_SOURCES APPEND .cpp)
-list(APPEND WIN_GUI_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/windows/gui_dpi_change.cpp)
+list(APPEND WIN_GUI_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/windows/gui_windows.cpp)
 add_executable(gui_tests ${WIN_GUI_SOURCES} $<TARGET_OBJECTS:quillet_new>)
 target_link_libraries(gui_tests PRIVATE quillet_core GTest::gtest)
 # The program's resources (icon, manifest), so that the windows under test
@@ -111,7 +111,7 @@ set(WIN_GUI_FILTER "CommandFormTest.StartsOnGrepWithTheRememberedValues"
     "ValidatedTextTest.AnInitialValueThatFailsIsRestoredWithoutEndlessRepetition"
     "ValidatedTextTest.ConvertedTextThatFailsLeavesTheLastAcceptedText"
     "OutputPaneTest.TypedCharactersChangeNothing" "OutputPaneTest.LoadedFileReplacesTheTextThroughTheSameDecoding"
-    "OutputPaneTest.ABatchOfAppendsIsDrawnAtItsEnd" "MainWindow.AnIdleFormDoesNothing"
+    "PaneBatch.ASliceOfAppendsIsDrawnAtItsEnd" "MainWindow.AnIdleFormDoesNothing"
     "CommandFormLayout.NothingOverlapsOrIsClippedAtBase1024" "DpiChange.TheFormAndThePaneFollowTheNewScale")
 string(REPLACE ";" ":" WIN_GUI_FILTER "${WIN_GUI_FILTER}")
 add_test(NAME wingui

@@ -26,21 +26,6 @@ TEST_F(OutputPaneTest, TypedCharactersChangeNothing) {
     EXPECT_EQ(pane->GetValue(), before);
 }
 
-// A slice of a run is drawn once, at its end.
-TEST_F(OutputPaneTest, ABatchOfAppendsIsDrawnAtItsEnd) {
-    PumpEvents(200);
-    long paints = 0;
-    pane->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) { ++paints, event.Skip(); });
-    pane->BeginAppend(false);
-    (pane->OpenStream() << "line 1\nline 2\n").flush();
-    [[maybe_unused]] const long during = paints;
-    pane->EndAppend();
-    PumpEvents(300);
-#ifdef __WXMSW__  // GTK draws its text view without paint events
-    EXPECT_TRUE(during == 0 && paints > 0) << during << " paints during the batch, " << paints << " in all";
-#endif
-}
-
 TEST_F(OutputPaneTest, LoadedFileReplacesTheTextThroughTheSameDecoding) {
     const std::string path = dir + "/pane-drop.txt";
     std::ofstream(path, std::ios::binary) << "dropped \x80 text\r\nsecond\n";

@@ -1,3 +1,5 @@
+// The window tests of what only the Windows build does.
+//
 // The window moved to a display of twice the scale.  Wine moves no window
 // between displays of different scales, and the toolkit heeds WM_DPICHANGED
 // only from a window of the second per-monitor awareness, which Wine does
@@ -39,6 +41,23 @@ TEST_F(DpiChange, TheFormAndThePaneFollowTheNewScale) {
         testing::PumpEvents(100);
         testing::ExpectNothingOverlapsOrIsClipped(*form, FindLayout(command)->name);
     }
+}
+
+// A slice of a run is drawn once, at its end: Wine's control draws what is
+// in view after every insertion, some 20 ms each time.
+using PaneBatch = testing::WindowTest;
+
+TEST_F(PaneBatch, ASliceOfAppendsIsDrawnAtItsEnd) {
+    Open();
+    testing::PumpEvents(200);
+    long paints = 0;
+    pane->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) { ++paints, event.Skip(); });
+    pane->BeginAppend(false);
+    (pane->OpenStream() << "line 1\nline 2\n").flush();
+    const long during = paints;
+    pane->EndAppend();
+    testing::PumpEvents(300);
+    EXPECT_TRUE(during == 0 && paints > 0) << during << " paints during the batch, " << paints << " in all";
 }
 
 }  // namespace
