@@ -36,6 +36,11 @@ struct ControlRow {
     const char* fallback = nullptr;
 };
 
+// The buttons' places and widths in design units.
+constexpr int kCommandButtonWidth = 40;
+constexpr DesignPoint kDoItAt{261, 54};
+constexpr int kDoItWidth = 35;
+
 const ControlRow kControls[] = {
     {Arg::SearchLabel, ControlKind::Label, "search for \"", 3, 17},
     {Arg::UpperQuote, ControlKind::Label, "\"", 229, 17},
@@ -122,11 +127,11 @@ CommandForm::CommandForm(wxWindow* parent, const FormLook& look, const std::stri
     for (std::size_t i = 0; i < order.size(); ++i) {
         const int command = order[i];
         const DesignPoint cell = GridCell(i == 0 ? 0 : static_cast<int>(i) - 1);
-        wxButton* button = MakeButton(FindLayout(command)->name, cell.x, cell.y, 40);
+        wxButton* button = MakeButton(FindLayout(command)->name, cell.x, cell.y, kCommandButtonWidth);
         button->Bind(wxEVT_BUTTON, [this, command](wxCommandEvent&) { SelectCommand(command); });
         commandButtons_[command] = button;
     }
-    doItButton_ = MakeButton("Do It", 261, 54, 35);
+    doItButton_ = MakeButton("Do It", kDoItAt.x, kDoItAt.y, kDoItWidth);
     doItButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
         if (doItHandler_) doItHandler_();
     });
@@ -227,9 +232,9 @@ void CommandForm::PlaceControls() {
         if (kControls[i].width > 0) control->SetSize(Px(kControls[i].width), -1);
     }
     for (wxButton* button : commandButtons_)
-        if (button) button->SetSize(Px(40), -1);
+        if (button) button->SetSize(Px(kCommandButtonWidth), -1);
     PlaceCommandButtons();
-    doItButton_->SetSize(Px(261), Px(54), Px(35), -1);
+    doItButton_->SetSize(Px(kDoItAt.x), Px(kDoItAt.y), Px(kDoItWidth), -1);
 }
 
 void CommandForm::PlaceCommandButtons() {
@@ -254,7 +259,7 @@ bool CommandForm::FitToContent(wxWindow* control) const {
     if (dynamic_cast<wxTextCtrl*>(control))
         size.x = control->GetSize().x;
     else if (dynamic_cast<wxButton*>(control))
-        size.x = std::max(best.x, Px(control == doItButton_ ? 35 : 40));
+        size.x = std::max(best.x, Px(control == doItButton_ ? kDoItWidth : kCommandButtonWidth));
     else if (control != heading_ && dynamic_cast<wxStaticText*>(control))
         size.x = std::max(best.x, RoomRightOf(control, best.y));
     if (size == control->GetSize()) return false;
