@@ -1,5 +1,6 @@
 #include "exec/run_job.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,9 +20,15 @@ using std::chrono::milliseconds;
 // often enough that output appears as it comes, seldom enough to cost
 // nothing worth measuring.
 constexpr int kTickMillis = 100;
-// Copying takes at most this long before the event loop gets a turn.
+// Copying takes about this long before the event loop gets a turn: it stops
+// at the first piece that ends past it.  A piece is what the pane takes in
+// one go, and the window cannot answer meanwhile: Wine's rich edit control
+// spends some 35 ms on 64 KB, and each slice of live output is drawn after
+// it, some 20 ms more.  A bulk copy is drawn only at its end, so its pieces
+// may be larger for the same wait; fewer slices lose less to the timer.
 constexpr milliseconds kSliceBudget{40};
-constexpr std::size_t kChunkSize = 256 * 1024;
+constexpr std::size_t kLivePiece = 32 * 1024;
+constexpr std::size_t kBulkPiece = 64 * 1024;
 // A rest larger than this is copied with the view let go of the text.
 constexpr long long kBulkBytes = 4LL << 20;
 
@@ -93,7 +100,7 @@ std::string RunJob::Start(const FormValues& values, const PlatformParams& platfo
         Finish(RunEnd::NotOpened);
         return line->focus;
     }
-    chunk_ = std::make_unique<char[]>(kChunkSize);
+    chunk_ = std::make_unique<char[]>(std::max(kLivePiece, kBulkPiece));
     copier_ = std::make_unique<LineCopier>(*out_);
     phase_ = Phase::Sleeping;
     nextCheck_ = Clock::now() + std::chrono::seconds(settings_.waitForSys);
@@ -130,7 +137,7 @@ bool RunJob::CopyAvailable(milliseconds budget) {
     const auto until = Clock::now() + budget;
     bool atEnd = false, began = false;
     while (!copier_->Result().paneFailed) {
-        const long got = file_.Read(chunk_.get(), kChunkSize);
+        const long got = file_.Read(chunk_.get(), bulk_ ? kBulkPiece : kLivePiece);
         if (got < 0) {
             wxLogTrace(platform::kTraceExec, "%s cannot be read: %s", settings_.outputFile.c_str(),
                        std::strerror(errno));
@@ -142,17 +149,23 @@ bool RunJob::CopyAvailable(milliseconds budget) {
         if (!began && !bulk_) pane_.BeginAppend(false);
         began = true;
         copier_->Feed(chunk_.get(), static_cast<std::size_t>(got));
+        // Whole lines only ever reach the stream; each piece goes to the
+        // pane before the clock is read, so that the time the pane takes
+        // over it counts in this slice.
+        out_->flush();
         if (Clock::now() >= until) break;
     }
-    // Whole lines only ever reach the stream; they show now, not at the next
-    // tenth line.
-    out_->flush();
-    if (began && !bulk_) pane_.EndAppend();
-    if (!draining) return atEnd || copier_->Result().paneFailed;
-    if (!atEnd && !copier_->Result().paneFailed && !cancelled_) {
-        Schedule(1);
-        return false;
+    const bool ends = draining && (atEnd || copier_->Result().paneFailed || cancelled_);
+    if (!ends) {
+        if (began && !bulk_) pane_.EndAppend();
+        if (draining) Schedule(1);
+        return atEnd || copier_->Result().paneFailed;
     }
+    // The run's last words (the file's last line, the tool's error output)
+    // go in with the rest and are drawn with it: appended after it, each
+    // would have the view drawn again on the spot, which takes Wine's
+    // control 25 to 55 ms.
+    if (!began && !bulk_) pane_.BeginAppend(false);
     CopyResult copied = copier_->Result();
     if (!copied.paneFailed) copied = copier_->Finish();
     if (copied.paneFailed) {
@@ -161,13 +174,12 @@ bool RunJob::CopyAvailable(milliseconds budget) {
     }
     const bool shownWhole = !copied.paneFailed && copied.cutLines == 0;
     if (!shownWhole) status_.SetStatus(1, "For complete output see ham.txt");
-    if (bulk_) {
-        pane_.EndAppend();
-        bulk_ = false;
-    }
     status_.SetStatus(0, Format("%ld line(s), %ld char(s)", copied.lines, copied.chars));
-    times_.countsShown = Clock::now();
     ReportCommandTrouble(shownWhole);
+    out_->flush();
+    pane_.EndAppend();
+    bulk_ = false;
+    times_.countsShown = Clock::now();
     Finish(cancelled_ ? RunEnd::Cancelled : RunEnd::Copied);
     return true;
 }

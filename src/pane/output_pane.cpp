@@ -65,10 +65,14 @@ void OutputPane::BeginAppend(bool bulk) {
 }
 
 void OutputPane::EndAppend() {
-    if (bulk_) platform::EndBulkAppend(*this);
-    if (batch_) platform::EndAppendBatch(*this);
+    const bool toEnd = platform::FollowsEnd(*this);
+    if (bulk_)
+        platform::EndBulkAppend(*this, toEnd);
+    else if (batch_)
+        platform::EndAppendBatch(*this, toEnd);
+    else if (toEnd)
+        platform::ScrollToEnd(*this);
     bulk_ = batch_ = false;
-    if (platform::FollowsEnd(*this)) platform::ScrollToEnd(*this);
 }
 
 void OutputPane::Append(const std::string& utf8) {

@@ -38,14 +38,16 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size);
 // the view and the toolkit following every piece: the view lets go of the
 // text and takes it back, laid out anew, at the end, and the control's own
 // change notifications are held back.  The view shows nothing meanwhile.
+// With toEnd the view shows the text's end once it has it back.
 void BeginBulkAppend(wxTextCtrl& control);
-void EndBulkAppend(wxTextCtrl& control);
+void EndBulkAppend(wxTextCtrl& control, bool toEnd);
 
 // Between these two calls the view is not drawn: what a batch appends shows
 // once, at its end, rather than piece by piece.  Unlike the bulk pair above,
 // the view keeps the text and its place.  Not to be nested in the bulk pair.
+// With toEnd the view shows the text's end when it is drawn again.
 void BeginAppendBatch(wxTextCtrl& control);
-void EndAppendBatch(wxTextCtrl& control);
+void EndAppendBatch(wxTextCtrl& control, bool toEnd);
 
 // How a control counts places in its text (selection, caret): GTK counts
 // characters; the rich edit control counts UTF-16 units and takes a line end,

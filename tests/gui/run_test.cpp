@@ -13,6 +13,8 @@
 #include <wx/filefn.h>
 #include <wx/menu.h>
 #include <wx/radiobut.h>
+#include <wx/timer.h>
+#include <wx/utils.h>
 
 #include "gui_support.h"
 #include "../peak_memory.h"
@@ -230,6 +232,30 @@ TEST_F(DoIt, LiveOutputEndsAsACopyAfterTheWait) {
         EXPECT_EQ(counts[1], counts[0]) << mode;
         EXPECT_EQ(note[1], note[0]) << mode;
     }
+}
+
+// However slowly the pane takes the output in (Wine's control takes some
+// 35 ms over 64 KB), the window answers between any two pieces of it: the
+// time the pane takes counts in the slice.
+TEST_F(DoIt, TheWindowAnswersBetweenThePiecesOfASlowCopy) {
+    Select(CmdInfo);
+    long turns = 0;
+    std::vector<long> turnsAtPiece;
+    wxTimer ticker;
+    ticker.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { ++turns; });
+    ticker.Start(5);
+    pane->SetTextChangedHandler([&] {
+        turnsAtPiece.push_back(turns);
+        wxMilliSleep(50);
+    });
+    PressDoIt("lines:5000");
+    ticker.Stop();
+    ASSERT_EQ(Status(0), "5000 line(s), 245000 char(s)");
+    ASSERT_GE(turnsAtPiece.size(), 4u);
+    // The pane is emptied and takes the echo before the output's pieces;
+    // the run's last words may share a turn with the last piece.
+    for (std::size_t i = 3; i + 1 < turnsAtPiece.size(); ++i)
+        EXPECT_GT(turnsAtPiece[i], turnsAtPiece[i - 1]) << "piece " << i << " of " << turnsAtPiece.size();
 }
 
 // A user who scrolled away during the run keeps their place; back at the

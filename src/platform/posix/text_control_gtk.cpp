@@ -105,7 +105,7 @@ void BeginBulkAppend(wxTextCtrl& control) {
 #endif
 }
 
-void EndBulkAppend(wxTextCtrl& control) {
+void EndBulkAppend(wxTextCtrl& control, bool toEnd) {
 #ifdef __WXGTK__
     GtkWidget* view = control.GetConnectWidget();
     auto* buffer = static_cast<GtkTextBuffer*>(g_object_get_data(G_OBJECT(view), kBufferKey));
@@ -116,11 +116,14 @@ void EndBulkAppend(wxTextCtrl& control) {
 #else
     control.Thaw();
 #endif
+    if (toEnd) ScrollToEnd(control);
 }
 
 // GTK lays out and draws in its own frame cycle, once for all a batch appends.
 void BeginAppendBatch(wxTextCtrl&) {}
-void EndAppendBatch(wxTextCtrl&) {}
+void EndAppendBatch(wxTextCtrl& control, bool toEnd) {
+    if (toEnd) ScrollToEnd(control);
+}
 
 void KeepFirstLineOfPaste(wxTextCtrl& field) {
 #ifdef __WXGTK__
