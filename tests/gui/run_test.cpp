@@ -244,14 +244,11 @@ TEST_F(DoIt, TheWindowAnswersBetweenThePiecesOfASlowCopy) {
     wxTimer ticker;
     ticker.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { ++turns; });
     ticker.Start(5);
-    pane->SetTextChangedHandler([&] {
-        turnsAtPiece.push_back(turns);
-        wxMilliSleep(50);
-    });
+    pane->SetTextChangedHandler([&] { turnsAtPiece.push_back(turns), wxMilliSleep(50); });
     PressDoIt("lines:5000");
-    ticker.Stop();
+    pane->SetTextChangedHandler({});
     ASSERT_EQ(Status(0), "5000 line(s), 245000 char(s)");
-    ASSERT_GE(turnsAtPiece.size(), 4u);
+    ASSERT_GE(turnsAtPiece.size(), 8u);
     // The pane is emptied and takes the echo before the output's pieces;
     // the run's last words may share a turn with the last piece.
     for (std::size_t i = 3; i + 1 < turnsAtPiece.size(); ++i)
