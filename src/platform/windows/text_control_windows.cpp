@@ -1,5 +1,6 @@
 #include "platform/text_control.h"
 
+#include <cmath>
 #include <string>
 
 #include <windows.h>
@@ -16,13 +17,18 @@ namespace quillet::platform {
 // The pane is a rich edit control (the plain edit control stops at 64 KB
 // and slows down long before).  Whether the view follows the end is kept
 // as a window property, with the scroll position at which this program last
-// left the view: a view still there has not been moved by the user.
+// left the view, as its first line: a view still there has not been moved
+// by the user.
 
 namespace {
 const wchar_t kFollowsProp[] = L"quillet.follows";
 const wchar_t kLeftAtProp[] = L"quillet.leftAt";
 // Set while the text appended last ended in a carriage return.
 const wchar_t kEndedInCrProp[] = L"quillet.endedInCr";
+// Whether the view follows the end, as decided when a batch of appends
+// began (1: it does, 2: it does not): nothing can move the view meanwhile,
+// and finding the first line in view walks every line above it.
+const wchar_t kBatchFollowsProp[] = L"quillet.batchFollows";
 
 HWND Window(wxTextCtrl& control) { return static_cast<HWND>(control.GetHWND()); }
 
@@ -39,6 +45,28 @@ bool AtBottom(const SCROLLINFO& info) {
     return info.nMax < 0 || info.nPos + static_cast<int>(info.nPage) >= info.nMax;
 }
 
+// The control's scroll positions are 16-bit: EM_GETSCROLLPOS stops at
+// 65,535 pixels, some 3,600 lines down.  Lines are not, so a place set
+// through those positions is put right by lines.
+long FirstLineInView(HWND window) { return static_cast<long>(SendMessageW(window, EM_GETFIRSTVISIBLELINE, 0, 0)); }
+
+void SetScrollPlace(HWND window, POINT place, long firstLine) {
+    SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place));
+    // Wine's control scrolls by lines of its own default font, not of the
+    // pane's: a step or two more come within a line of the place.
+    long now = FirstLineInView(window);
+    double linesPerStep = 1.0;
+    for (int step = 0; step < 4 && now != firstLine; ++step) {
+        const long ask = std::lround((firstLine - now) / linesPerStep);
+        if (ask == 0) break;
+        SendMessageW(window, EM_LINESCROLL, 0, ask);
+        const long after = FirstLineInView(window);
+        if (after == now) break;
+        linesPerStep = static_cast<double>(after - now) / static_cast<double>(ask);
+        now = after;
+    }
+}
+
 // Scrolls to the left edge and leaves the vertical place alone, which
 // WM_HSCROLL's SB_LEFT does not do in Wine's control (SB_LEFT is SB_TOP).
 void ToLeftEdge(HWND window) {
@@ -46,12 +74,12 @@ void ToLeftEdge(HWND window) {
     SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
     if (at.x == 0) return;
     at.x = 0;
-    SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
+    SetScrollPlace(window, at, FirstLineInView(window));
 }
 
 void RememberPosition(HWND window) {
-    // Kept one above the position, so that position 0 is not "unset".
-    SetPropW(window, kLeftAtProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(VerticalScroll(window).nPos + 1)));
+    // Kept one above the line, so that line 0 is not "unset".
+    SetPropW(window, kLeftAtProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(FirstLineInView(window) + 1)));
 }
 }  // namespace
 
@@ -64,10 +92,15 @@ void PrepareAppend(wxTextCtrl& control) {
 
 bool FollowsEnd(wxTextCtrl& control) {
     const HWND window = Window(control);
+    if (const INT_PTR batch = reinterpret_cast<INT_PTR>(GetPropW(window, kBatchFollowsProp))) return batch == 1;
     const SCROLLINFO info = VerticalScroll(window);
-    if (AtBottom(info)) return true;
+    // Past 65,535 pixels the scroll bar's positions are scaled down, and a
+    // view a few hundred lines above the end would look as if at the end.
+    const bool scaled = info.nMax >= 0xFFFF;
+    if (!scaled && AtBottom(info)) return true;
     const INT_PTR leftAt = reinterpret_cast<INT_PTR>(GetPropW(window, kLeftAtProp));
-    return GetPropW(window, kFollowsProp) != nullptr && leftAt == info.nPos + 1;
+    if (GetPropW(window, kFollowsProp) != nullptr && leftAt == FirstLineInView(window) + 1) return true;
+    return scaled && VisibleLines(control).bottom >= SendMessageW(window, EM_GETLINECOUNT, 0, 0) - 1;
 }
 
 void SetFollowsEnd(wxTextCtrl& control, bool follows) {
@@ -132,6 +165,7 @@ void ClearText(wxTextCtrl& control) {
     if (focused) SetFocus(fresh);
     RemovePropW(old, kFollowsProp);
     RemovePropW(old, kLeftAtProp);
+    RemovePropW(old, kBatchFollowsProp);
     DestroyWindow(old);
 }
 
@@ -174,7 +208,11 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     const bool selected = was.cpMin != was.cpMax;
     const bool follows = FollowsEnd(control);
     POINT place{};
-    if (!follows) SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place));
+    long firstLine = 0;
+    if (!follows) {
+        SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place));
+        firstLine = FirstLineInView(window);
+    }
     GETTEXTLENGTHEX length{GTL_DEFAULT, 1200};
     const LONG end = static_cast<LONG>(SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
     CHARRANGE pastEnd{end + 1, end + 1};
@@ -183,7 +221,7 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     SendMessageW(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     if (selected) SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&was));
     if (!follows) {
-        SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place));
+        SetScrollPlace(window, place, firstLine);
         return;
     }
     if (!control.IsFrozen()) SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
@@ -191,7 +229,7 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     // as the echoed command line reaches; a view that follows the output
     // goes back to where its next lines start.
     if (size > 0 && utf8[size - 1] == '\n') ToLeftEdge(window);
-    RememberPosition(window);
+    if (!GetPropW(window, kBatchFollowsProp)) RememberPosition(window);
 }
 
 PlaceCount PlacesCounted() { return PlaceCount::Utf16LineEndsOne; }
@@ -210,19 +248,26 @@ namespace {
 // loop comes to it.  Scrolled after the thaw, Wine's control draws the
 // whole view on the spot for each of the two scroll messages, 20 to 45 ms
 // apiece and more as the text grows, within the slice of the run.
+void FreezeFor(wxTextCtrl& control) {
+    const bool follows = FollowsEnd(control);
+    SetPropW(Window(control), kBatchFollowsProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(follows ? 1 : 2)));
+    control.Freeze();
+}
+
 void ThawAt(wxTextCtrl& control, bool toEnd) {
+    RemovePropW(Window(control), kBatchFollowsProp);
     if (toEnd) ScrollToEnd(control);
     if (control.IsFrozen()) control.Thaw();
 }
 }  // namespace
 
-void BeginBulkAppend(wxTextCtrl& control) { control.Freeze(); }
+void BeginBulkAppend(wxTextCtrl& control) { FreezeFor(control); }
 
 void EndBulkAppend(wxTextCtrl& control, bool toEnd) { ThawAt(control, toEnd); }
 
 // Wine's control draws what is in view after each insertion and each scroll,
 // some 20 ms every time, which live output paid several times a slice.
-void BeginAppendBatch(wxTextCtrl& control) { control.Freeze(); }
+void BeginAppendBatch(wxTextCtrl& control) { FreezeFor(control); }
 
 void EndAppendBatch(wxTextCtrl& control, bool toEnd) { ThawAt(control, toEnd); }
 
