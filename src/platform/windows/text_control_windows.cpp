@@ -17,8 +17,7 @@ namespace quillet::platform {
 // The pane is a rich edit control (the plain edit control stops at 64 KB
 // and slows down long before).  Whether the view follows the end is kept
 // as a window property, with the scroll position at which this program last
-// left the view, as its first line: a view still there has not been moved
-// by the user.
+// left the view: a view still there has not been moved by the user.
 
 namespace {
 const wchar_t kFollowsProp[] = L"quillet.follows";
@@ -26,8 +25,7 @@ const wchar_t kLeftAtProp[] = L"quillet.leftAt";
 // Set while the text appended last ended in a carriage return.
 const wchar_t kEndedInCrProp[] = L"quillet.endedInCr";
 // Whether the view follows the end, as decided when a batch of appends
-// began (1: it does, 2: it does not): nothing can move the view meanwhile,
-// and finding the first line in view walks every line above it.
+// began (1: it does, 2: it does not): nothing can move the view meanwhile.
 const wchar_t kBatchFollowsProp[] = L"quillet.batchFollows";
 
 HWND Window(wxTextCtrl& control) { return static_cast<HWND>(control.GetHWND()); }
@@ -45,13 +43,32 @@ bool AtBottom(const SCROLLINFO& info) {
     return info.nMax < 0 || info.nPos + static_cast<int>(info.nPage) >= info.nMax;
 }
 
-// The control's scroll positions are 16-bit: EM_GETSCROLLPOS stops at
-// 65,535 pixels, some 3,600 lines down.  Lines are not, so a place set
-// through those positions is put right by lines.
+// The control's scroll positions are 16-bit: past 65,535 pixels of text,
+// some 3,600 lines, EM_GETSCROLLPOS and the scroll bar give them scaled
+// down, which EM_SETSCROLLPOS takes as pixels.  Lines are not, so a place
+// in such a text is kept as its first line too, and put right by lines.
+// Finding the first line in view walks every line above it in Wine's
+// control, so only there.
+constexpr LONG kScrollPosLimit = 0xFFFF;
+
 long FirstLineInView(HWND window) { return static_cast<long>(SendMessageW(window, EM_GETFIRSTVISIBLELINE, 0, 0)); }
 
-void SetScrollPlace(HWND window, POINT place, long firstLine) {
-    SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place));
+struct ViewPlace {
+    POINT at{};
+    long firstLine = -1;  // in a text past the limit only
+};
+
+ViewPlace PlaceOf(HWND window) {
+    ViewPlace place;
+    SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place.at));
+    if (VerticalScroll(window).nMax >= kScrollPosLimit) place.firstLine = FirstLineInView(window);
+    return place;
+}
+
+void SetScrollPlace(HWND window, const ViewPlace& place) {
+    SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place.at));
+    if (place.firstLine < 0) return;
+    const long firstLine = place.firstLine;
     // Wine's control scrolls by lines of its own default font, not of the
     // pane's: a step or two more come within a line of the place.
     long now = FirstLineInView(window);
@@ -73,13 +90,14 @@ void ToLeftEdge(HWND window) {
     POINT at{};
     SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at));
     if (at.x == 0) return;
-    at.x = 0;
-    SetScrollPlace(window, at, FirstLineInView(window));
+    ViewPlace place = PlaceOf(window);
+    place.at.x = 0;
+    SetScrollPlace(window, place);
 }
 
 void RememberPosition(HWND window) {
-    // Kept one above the line, so that line 0 is not "unset".
-    SetPropW(window, kLeftAtProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(FirstLineInView(window) + 1)));
+    // Kept one above the position, so that position 0 is not "unset".
+    SetPropW(window, kLeftAtProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(VerticalScroll(window).nPos + 1)));
 }
 }  // namespace
 
@@ -95,11 +113,12 @@ bool FollowsEnd(wxTextCtrl& control) {
     if (const INT_PTR batch = reinterpret_cast<INT_PTR>(GetPropW(window, kBatchFollowsProp))) return batch == 1;
     const SCROLLINFO info = VerticalScroll(window);
     // Past 65,535 pixels the scroll bar's positions are scaled down, and a
-    // view a few hundred lines above the end would look as if at the end.
-    const bool scaled = info.nMax >= 0xFFFF;
+    // view a few hundred lines above the end would look as if at the end:
+    // a view that moved is then asked by lines.
+    const bool scaled = info.nMax >= kScrollPosLimit;
     if (!scaled && AtBottom(info)) return true;
     const INT_PTR leftAt = reinterpret_cast<INT_PTR>(GetPropW(window, kLeftAtProp));
-    if (GetPropW(window, kFollowsProp) != nullptr && leftAt == FirstLineInView(window) + 1) return true;
+    if (GetPropW(window, kFollowsProp) != nullptr && leftAt == info.nPos + 1) return true;
     return scaled && VisibleLines(control).bottom >= SendMessageW(window, EM_GETLINECOUNT, 0, 0) - 1;
 }
 
@@ -114,8 +133,11 @@ void SetFollowsEnd(wxTextCtrl& control, bool follows) {
 
 void ScrollToEnd(wxTextCtrl& control) {
     const HWND window = Window(control);
-    SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
-    // Wine's control also scrolls to the right end there (SB_BOTTOM is SB_RIGHT).
+    // Down by more lines than the pane holds, which stops at the end.
+    // SB_BOTTOM would do it too, but Wine's control also scrolls to the
+    // right end there (SB_BOTTOM is SB_RIGHT), and the way back to the left
+    // edge past the 16-bit positions costs walks over every line.
+    SendMessageW(window, EM_LINESCROLL, 0, 1 << 22);
     ToLeftEdge(window);
     SetPropW(window, kFollowsProp, reinterpret_cast<HANDLE>(1));
     RememberPosition(window);
@@ -207,12 +229,8 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     SendMessageW(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&was));
     const bool selected = was.cpMin != was.cpMax;
     const bool follows = FollowsEnd(control);
-    POINT place{};
-    long firstLine = 0;
-    if (!follows) {
-        SendMessageW(window, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&place));
-        firstLine = FirstLineInView(window);
-    }
+    ViewPlace place;
+    if (!follows) place = PlaceOf(window);
     GETTEXTLENGTHEX length{GTL_DEFAULT, 1200};
     const LONG end = static_cast<LONG>(SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
     CHARRANGE pastEnd{end + 1, end + 1};
@@ -221,7 +239,7 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
     SendMessageW(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     if (selected) SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&was));
     if (!follows) {
-        SetScrollPlace(window, place, firstLine);
+        SetScrollPlace(window, place);
         return;
     }
     if (!control.IsFrozen()) SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
@@ -243,17 +261,17 @@ void SelectAndShow(wxTextCtrl& control, long from, long to) {
 }
 
 namespace {
-// The view moves to the end while the control is still frozen, which costs
-// nothing to speak of; the thaw then draws the end once, when the event
-// loop comes to it.  Scrolled after the thaw, Wine's control draws the
-// whole view on the spot for each of the two scroll messages, 20 to 45 ms
-// apiece and more as the text grows, within the slice of the run.
 void FreezeFor(wxTextCtrl& control) {
     const bool follows = FollowsEnd(control);
     SetPropW(Window(control), kBatchFollowsProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(follows ? 1 : 2)));
     control.Freeze();
 }
 
+// The view moves to the end while the control is still frozen, which costs
+// nothing to speak of; the thaw then draws the end once, when the event
+// loop comes to it.  Scrolled after the thaw, Wine's control draws the
+// whole view on the spot for each of the two scroll messages, 20 to 45 ms
+// apiece and more as the text grows, within the slice of the run.
 void ThawAt(wxTextCtrl& control, bool toEnd) {
     RemovePropW(Window(control), kBatchFollowsProp);
     if (toEnd) ScrollToEnd(control);
