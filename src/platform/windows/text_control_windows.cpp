@@ -95,6 +95,12 @@ void ToLeftEdge(HWND window) {
     SetScrollPlace(window, place);
 }
 
+// Down by more lines than the pane holds, which stops at the end.
+// SB_BOTTOM would do it too, but Wine's control also scrolls to the right
+// end there (SB_BOTTOM is SB_RIGHT), and the way back to the left edge past
+// the 16-bit positions costs walks over every line.
+void DownToEnd(HWND window) { SendMessageW(window, EM_LINESCROLL, 0, 1 << 22); }
+
 void RememberPosition(HWND window) {
     // Kept one above the position, so that position 0 is not "unset".
     SetPropW(window, kLeftAtProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(VerticalScroll(window).nPos + 1)));
@@ -133,11 +139,7 @@ void SetFollowsEnd(wxTextCtrl& control, bool follows) {
 
 void ScrollToEnd(wxTextCtrl& control) {
     const HWND window = Window(control);
-    // Down by more lines than the pane holds, which stops at the end.
-    // SB_BOTTOM would do it too, but Wine's control also scrolls to the
-    // right end there (SB_BOTTOM is SB_RIGHT), and the way back to the left
-    // edge past the 16-bit positions costs walks over every line.
-    SendMessageW(window, EM_LINESCROLL, 0, 1 << 22);
+    DownToEnd(window);
     ToLeftEdge(window);
     SetPropW(window, kFollowsProp, reinterpret_cast<HANDLE>(1));
     RememberPosition(window);
@@ -242,7 +244,7 @@ void AppendUtf8(wxTextCtrl& control, const char* utf8, std::size_t size) {
         SetScrollPlace(window, place);
         return;
     }
-    if (!control.IsFrozen()) SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
+    if (!control.IsFrozen()) DownToEnd(window);
     // The control scrolls sideways to the end of what it was given, as far
     // as the echoed command line reaches; a view that follows the output
     // goes back to where its next lines start.
