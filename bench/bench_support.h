@@ -3,7 +3,7 @@
 // while a benchmark waits, and a meter of its stalls.
 #include <algorithm>
 #include <chrono>
-#include <thread>
+#include <memory>
 
 #include <wx/app.h>
 #include <wx/apptrait.h>
@@ -17,17 +17,19 @@ using Clock = std::chrono::steady_clock;
 inline double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // Lets the event loop run for about ms milliseconds (a benchmark is no
-// part of the program; it drives the loop from outside).  A loop of its own
-// is the active one meanwhile, as the running program's is: the MSW port's
-// yield dispatches nothing without one.
+// part of the program; it drives the loop from outside): the toolkit's own
+// loop, as the running program has it, with its idle time and the order in
+// which it takes drawing, input and timers.
 inline void Pump(int ms) {
-    static wxEventLoopBase* const loop = wxTheApp->GetTraits()->CreateEventLoop();
-    wxEventLoopActivator active(loop);
-    auto until = Clock::now() + std::chrono::milliseconds(ms);
-    while (Clock::now() < until) {
-        wxTheApp->Yield(true);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    struct Stop : wxTimer {
+        wxEventLoopBase* loop;
+        explicit Stop(wxEventLoopBase* l) : loop(l) {}
+        void Notify() override { loop->Exit(); }
+    };
+    std::unique_ptr<wxEventLoopBase> loop(wxTheApp->GetTraits()->CreateEventLoop());
+    Stop stop(loop.get());
+    stop.StartOnce(std::max(1, ms));
+    loop->Run();
 }
 
 // The worst gap between ticks of a timer (started with its period) while
