@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include <wx/app.h>
 #include <wx/log.h>
 
+#include "platform/event_loop.h"
 #include "platform/trace.h"
 
 namespace quillet {
@@ -25,7 +27,7 @@ constexpr int kTickMillis = 100;
 // one go, and the window cannot answer meanwhile: Wine's rich edit control
 // spends some 35 ms on 64 KB, and each slice of live output is drawn after
 // it, some 20 ms more.  A bulk copy is drawn only at its end, so its pieces
-// may be larger for the same wait; fewer slices lose less to the timer.
+// may be larger for the same wait.
 constexpr milliseconds kSliceBudget{40};
 constexpr std::size_t kLivePiece = 32 * 1024;
 constexpr std::size_t kBulkPiece = 64 * 1024;
@@ -56,10 +58,12 @@ RunJob::RunJob(PaneSink& pane, StatusSink& status, RunSettings settings,
     : pane_(pane), status_(status), settings_(std::move(settings)), onEnd_(std::move(onEnd)),
       timer_(this) {
     Bind(wxEVT_TIMER, &RunJob::OnTick, this);
+    if (wxTheApp != nullptr) wxTheApp->Bind(wxEVT_IDLE, &RunJob::OnIdle, this);
 }
 
 RunJob::~RunJob() {
     timer_.Stop();
+    if (wxTheApp != nullptr) wxTheApp->Unbind(wxEVT_IDLE, &RunJob::OnIdle, this);
     if (out_ != nullptr) {
         if (bulk_) pane_.EndAppend();
         pane_.CloseStream();
@@ -110,14 +114,34 @@ std::string RunJob::Start(const FormValues& values, const PlatformParams& platfo
 
 void RunJob::Schedule(int ms) { timer_.StartOnce(ms); }
 
-void RunJob::OnTick(wxTimerEvent&) {
+void RunJob::ContinueAtOnce() {
+    if (!platform::NextSliceWhenIdle()) return Schedule(1);
+    continueWhenIdle_ = true;
+    wxWakeUpIdle();
+}
+
+void RunJob::OnTick(wxTimerEvent&) { Tick(); }
+
+void RunJob::OnIdle(wxIdleEvent& event) {
+    event.Skip();
+    if (!continueWhenIdle_) return;
+    continueWhenIdle_ = false;
+    Tick();
+    if (continueWhenIdle_) event.RequestMore();
+}
+
+void RunJob::Tick() {
     switch (phase_) {
     case Phase::Sleeping:
     case Phase::Waiting: {
         // Behind a tool that writes fast, the next slice follows at once.
         const bool behind = settings_.liveOutput && !CopyAvailable(kSliceBudget);
         if (Clock::now() >= nextCheck_) CheckWait();
-        if (phase_ == Phase::Sleeping || phase_ == Phase::Waiting) Schedule(behind ? 1 : kTickMillis);
+        if (phase_ != Phase::Sleeping && phase_ != Phase::Waiting) break;
+        if (behind)
+            ContinueAtOnce();
+        else
+            Schedule(kTickMillis);
         break;
     }
     case Phase::Draining:
@@ -158,7 +182,7 @@ bool RunJob::CopyAvailable(milliseconds budget) {
     const bool ends = draining && (atEnd || copier_->Result().paneFailed || cancelled_);
     if (!ends) {
         if (began && !bulk_) pane_.EndAppend();
-        if (draining) Schedule(1);
+        if (draining) ContinueAtOnce();
         return atEnd || copier_->Result().paneFailed;
     }
     // The run's last words (the file's last line, the tool's error output)
@@ -236,6 +260,7 @@ void RunJob::Cancel() {
     command_->Terminate();
     if (phase_ != Phase::Draining) {
         timer_.Stop();
+        continueWhenIdle_ = false;
         EndWait();
     }
 }
@@ -257,6 +282,7 @@ void RunJob::ReportCommandTrouble(bool fieldOneFree) {
 void RunJob::Finish(RunEnd end) {
     const bool wasActive = Active();
     timer_.Stop();
+    continueWhenIdle_ = false;
     if (cancelled_) status_.SetStatus(1, "Cancelled: output may be incomplete");
     end_ = end;
     phase_ = Phase::Over;

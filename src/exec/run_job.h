@@ -3,7 +3,9 @@
 // echoes it, starts the command and returns at once; a timer then drives the
 // sleep, the wait with its "Waiting since" count, the copy of what ham.txt
 // holds (live, while the tool still writes it, where the platform allows)
-// and the counts.  The job owns its command, its pane stream and its timer;
+// and the counts.  A copy goes on in slices; where the platform wants it,
+// a slice follows the last one in the loop's idle time instead of on the
+// timer.  The job owns its command, its pane stream and its timer;
 // everything else is handed in.
 #include <chrono>
 #include <functional>
@@ -92,7 +94,10 @@ private:
     enum class Phase { Sleeping, Waiting, Draining, Over };
 
     void OnTick(wxTimerEvent&);
+    void OnIdle(wxIdleEvent&);
+    void Tick();
     void Schedule(int ms);
+    void ContinueAtOnce();
     bool CopyAvailable(std::chrono::milliseconds budget);
     void CheckWait();
     void EndWait();
@@ -105,6 +110,8 @@ private:
     std::function<void()> onEnd_;
 
     wxTimer timer_;
+    // The next slice waits for the event loop's idle time.
+    bool continueWhenIdle_ = false;
     std::ostream* out_ = nullptr;
     std::unique_ptr<platform::TrackedCommand> command_;
     platform::OutputFile file_;

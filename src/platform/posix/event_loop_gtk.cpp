@@ -1,0 +1,7 @@
+#include "platform/event_loop.h"
+
+namespace quillet::platform {
+
+bool NextSliceWhenIdle() { return false; }
+
+}  // namespace quillet::platform

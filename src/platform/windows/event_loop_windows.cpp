@@ -1,0 +1,7 @@
+#include "platform/event_loop.h"
+
+namespace quillet::platform {
+
+bool NextSliceWhenIdle() { return true; }
+
+}  // namespace quillet::platform
