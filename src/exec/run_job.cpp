@@ -116,16 +116,24 @@ void RunJob::Schedule(int ms) { timer_.StartOnce(ms); }
 
 void RunJob::ContinueAtOnce() {
     if (!platform::NextSliceWhenIdle()) return Schedule(1);
+    // The timer stays, at its slow pace: the system's own loops (an open
+    // menu, a window being dragged) give the program no idle time, but
+    // deliver its timers.
+    Schedule(kTickMillis);
     continueWhenIdle_ = true;
     wxWakeUpIdle();
 }
 
-void RunJob::OnTick(wxTimerEvent&) { Tick(); }
+void RunJob::OnTick(wxTimerEvent&) {
+    continueWhenIdle_ = false;
+    Tick();
+}
 
 void RunJob::OnIdle(wxIdleEvent& event) {
     event.Skip();
     if (!continueWhenIdle_) return;
     continueWhenIdle_ = false;
+    timer_.Stop();
     Tick();
     if (continueWhenIdle_) event.RequestMore();
 }
