@@ -4,8 +4,8 @@
 // sleep, the wait with its "Waiting since" count, the copy of what ham.txt
 // holds (live, while the tool still writes it, where the platform allows)
 // and the counts.  A copy goes on in slices; where the platform wants it,
-// a slice follows the last one in the loop's idle time instead of on the
-// timer.  The job owns its command, its pane stream and its timer;
+// a slice follows the last one in the loop's idle time rather than after a
+// timer's wait.  The job owns its command, its pane stream and its timer;
 // everything else is handed in.
 #include <chrono>
 #include <functional>
